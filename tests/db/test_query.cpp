@@ -1,0 +1,257 @@
+// The statement layer against the real server.
+
+#include "common/TestDb.h"
+#include "db/Errors.h"
+
+#include <QDateTime>
+
+TEST(ParseParams, NamesOutsideLiteralsCommentsAndCasts)
+{
+    const auto p = parseNamedParams(QStringLiteral(
+        "SELECT ':NOTA', \"x:NOTB\", 'it''s :NOTC', E'\\' :NOTD', $q$ :NOTE $q$, X::text, "
+        ":A -- :NOTF\n, /* :NOTG /* nested */ :NOTH */ :b, :A, a[1:2] FROM t WHERE y = :C_1"));
+    EXPECT_EQ(p.names, (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C_1")}));
+    const QString sql = QString::fromUtf8(p.sql);
+    EXPECT_TRUE(sql.contains(QStringLiteral("X::text, $1 --")));
+    EXPECT_TRUE(sql.contains(QStringLiteral("*/ $2, $1, a[1:2]")));
+    EXPECT_TRUE(sql.endsWith(QStringLiteral("y = $3")));
+    EXPECT_TRUE(sql.contains(QStringLiteral("'it''s :NOTC'")));
+    EXPECT_TRUE(sql.contains(QStringLiteral("E'\\' :NOTD'")));
+}
+
+class QueryTest : public DbTest {};
+
+TEST_F(QueryTest, EachParameterTypeRoundTrips)
+{
+    TQuery q(&conn());
+    q.setSql(R"(SELECT :T AS "T", :I AS "I", :B AS "B", :D AS "D", :F AS "F", :N AS "N", :I + 1 AS "I2")");
+    q.setText("T", QStringLiteral("日本語 'quote' \\ back"), 0)
+        .setInt("i", -42)
+        .setInt64("B", 9876543210LL)
+        .setDateTime("D", QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)))
+        .setFloat("F", 1.25)
+        .setNull("N", TParamType::Text, 10);
+    q.open();
+    ASSERT_FALSE(q.eof());
+    EXPECT_EQ(q.field("T").asString(), QStringLiteral("日本語 'quote' \\ back"));
+    EXPECT_EQ(q.field("I").asInteger(), -42);
+    EXPECT_EQ(q.field("I2").asInteger(), -41);
+    EXPECT_EQ(q.field("B").asInt64(), 9876543210LL);
+    EXPECT_EQ(q.field("D").asDateTime(), QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
+    EXPECT_EQ(q.field("D").asString(), QStringLiteral("2024/03/15 10:20:30"));
+    EXPECT_DOUBLE_EQ(q.field("F").asFloat(), 1.25);
+    EXPECT_TRUE(q.field("N").isNull());
+    EXPECT_EQ(q.field("N").asString(), QString());
+    EXPECT_FALSE(q.field("T").isNull());
+    EXPECT_EQ(q.field("t").asString(), q.field("T").asString()) << "field names are case-insensitive";
+    EXPECT_EQ(q.recordCount(), 1);
+}
+
+TEST_F(QueryTest, TextIsCutToItsWidthAtACharacterBoundary)
+{
+    TQuery q(&conn());
+    q.setSql(R"(SELECT :A AS "A", :B AS "B", :C AS "C")");
+    q.setText("A", QStringLiteral("ABCDEFG"), 3)
+        .setText("B", QStringLiteral("患者情報"), 2)
+        .setText("C", QString::fromUcs4(U"𠮷野家"), 1);
+    q.open();
+    EXPECT_EQ(q.field("A").asString(), QStringLiteral("ABC"));
+    EXPECT_EQ(q.field("B").asString(), QStringLiteral("患者"));
+    EXPECT_EQ(q.field("C").asString(), QString::fromUcs4(U"𠮷"));
+}
+
+TEST_F(QueryTest, ParameterFaultsAreReported)
+{
+    TQuery q(&conn());
+    q.setSql(R"(SELECT * FROM "KLOV"."M_USER" WHERE "USERID" = :USERID)");
+    EXPECT_THROW(q.setText("NOSUCH", QStringLiteral("x"), 24), EParameterError);
+    EXPECT_THROW(q.open(), EParameterError);
+    // A value that looks like SQL stays a value.
+    q.setText("USERID", QStringLiteral("x' OR '1'='1"), 24);
+    q.open();
+    EXPECT_TRUE(q.eof());
+    EXPECT_TRUE(q.isEmpty());
+    EXPECT_THROW(q.field("USERID"), EFieldError);
+    EXPECT_THROW(q.field("NOSUCH"), EFieldError);
+}
+
+TEST_F(QueryTest, ExecReportsRowsAndServerErrorsCarrySqlState)
+{
+    TQuery q(&conn());
+    q.setSql(R"(INSERT INTO "KLOV"."M_KA" ("KACD", "KANM") VALUES (:KACD, :KANM))");
+    q.setInt("KACD", 1).setText("KANM", QStringLiteral("内科"), 50);
+    EXPECT_EQ(q.execSql(), 1);
+    try {
+        q.execSql();
+        FAIL() << "duplicate key accepted";
+    } catch (const EQueryError& e) {
+        EXPECT_EQ(e.sqlState(), QStringLiteral("23505"));
+        EXPECT_TRUE(e.warningText().startsWith(QStringLiteral("EQueryError\r\n")));
+        EXPECT_EQ(errorWarningText(e), e.warningText());
+    }
+    q.setSql(R"(UPDATE "KLOV"."M_KA" SET "DSPKBN" = 1 WHERE "KACD" > :K)");
+    q.setInt("K", 0);
+    EXPECT_EQ(q.execSql(), 1);
+    q.setSql(R"(SELEC nonsense)");
+    EXPECT_THROW(q.execSql(), EQueryError);
+}
+
+namespace {
+void fillList(TConnection& c)
+{
+    c.execScript(R"(
+        CREATE TEMP TABLE L (N integer, S text, D timestamp, F numeric);
+        INSERT INTO L VALUES
+          (3, 'いしかわ', '2024-01-03', 1.5),
+          (1, 'abc',     '2023-12-31', NULL),
+          (2, 'ABD',     NULL,         -2),
+          (10, 'うえだ',  '2024-01-01', 10),
+          (2, 'abx',     '2022-05-05', 0);)");
+}
+
+QList<int> column(TQuery& q, const char* name)
+{
+    QList<int> out;
+    for (q.first(); !q.eof(); q.next())
+        out << q.field(QString::fromLatin1(name)).asInteger();
+    return out;
+}
+} // namespace
+
+TEST_F(QueryTest, ClientSortIsStableTypeAwareAndKeepsTheCurrentRecord)
+{
+    fillList(conn());
+    TQuery q(&conn());
+    q.setSql(R"(SELECT * FROM L)");
+    q.open();
+    EXPECT_EQ(q.recordCount(), 5);
+    q.setSort(QStringLiteral("n"));
+    EXPECT_EQ(column(q, "N"), (QList<int>{1, 2, 2, 3, 10})) << "numeric, not text order";
+    q.setSort(QStringLiteral("N DESC"));
+    EXPECT_EQ(column(q, "N"), (QList<int>{10, 3, 2, 2, 1}));
+    // stable: equal keys keep the fetched order (ABD before abx)
+    EXPECT_EQ(q.fieldAt(2, "S").asString(), QStringLiteral("ABD"));
+    q.setSort(QStringLiteral("D"));
+    EXPECT_EQ(column(q, "N"), (QList<int>{2, 2, 1, 10, 3})) << "null first, then date order";
+    q.setSort(QStringLiteral("F DESC"));
+    EXPECT_EQ(column(q, "N"), (QList<int>{10, 3, 2, 2, 1})) << "null last when descending";
+    q.setSort(QStringLiteral("S"));
+    EXPECT_EQ(q.fieldAt(0, "S").asString(), QStringLiteral("ABD"));
+    EXPECT_EQ(q.fieldAt(4, "S").asString(), QStringLiteral("うえだ"));
+    // the cursor stays on its record through a sort
+    q.setRecNo(1);
+    const QString before = q.field("S").asString();
+    q.setSort(QStringLiteral("N DESC, S"));
+    EXPECT_EQ(q.field("S").asString(), before);
+    EXPECT_THROW(q.setSort(QStringLiteral("NOSUCH")), EFieldError);
+    // a new run keeps the sort
+    q.setSort(QStringLiteral("N"));
+    q.requery();
+    EXPECT_EQ(column(q, "N"), (QList<int>{1, 2, 2, 3, 10}));
+}
+
+TEST_F(QueryTest, FilterAndLocate)
+{
+    fillList(conn());
+    TQuery q(&conn());
+    q.setSql(R"(SELECT * FROM L)");
+    q.open();
+    q.setFilter([](const TRecord& r) { return r.field("N").asInteger() >= 2; });
+    EXPECT_EQ(q.recordCount(), 4);
+    EXPECT_FALSE(q.locate("S", QStringLiteral("abc")));   // filtered out
+    EXPECT_TRUE(q.locate("S", QStringLiteral("abd")));    // case-insensitive by default
+    EXPECT_EQ(q.field("N").asInteger(), 2);
+    EXPECT_FALSE(q.locate("S", QStringLiteral("ab"))) << "whole key unless partial";
+    EXPECT_TRUE(q.locate("S", QStringLiteral("ab"), {true, true}));
+    EXPECT_FALSE(q.locate("S", QStringLiteral("abd"), {false, false}));
+    EXPECT_TRUE(q.locate("N", 10));
+    EXPECT_EQ(q.field("S").asString(), QStringLiteral("うえだ"));
+    EXPECT_TRUE(q.locate("N", QStringLiteral("3")));
+    q.clearFilter();
+    EXPECT_EQ(q.recordCount(), 5);
+    q.setFilter([](const TRecord&) { return false; });
+    EXPECT_TRUE(q.eof());
+    EXPECT_EQ(q.recNo(), -1);
+}
+
+TEST_F(QueryTest, CursorWalksLikeADataset)
+{
+    fillList(conn());
+    TQuery q(&conn());
+    q.setSql(R"(SELECT * FROM L ORDER BY n, s)");
+    q.open();
+    int seen = 0;
+    while (!q.eof()) {
+        ++seen;
+        q.next();
+    }
+    EXPECT_EQ(seen, 5);
+    EXPECT_EQ(q.field("N").asInteger(), 10) << "past the end the last record stays current";
+    q.last();
+    q.prior();
+    EXPECT_EQ(q.field("N").asInteger(), 3);
+    q.first();
+    EXPECT_TRUE(q.bof());
+    q.prior();
+    EXPECT_EQ(q.recNo(), 0);
+}
+
+TEST_F(QueryTest, TransactionsAndTheBusyTest)
+{
+    TQuery q(&conn());
+    q.setSql(R"(INSERT INTO "KLOV"."M_KA" ("KACD") VALUES (:K))");
+    EXPECT_FALSE(conn().inTransaction());
+    {
+        TTransaction t(conn());
+        EXPECT_TRUE(conn().inTransaction());
+        q.setInt("K", 1).execSql();
+    }  // not committed: rolled back
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_KA")"), QStringLiteral("0"));
+    {
+        TTransaction t(conn());
+        q.setInt("K", 2).execSql();
+        // a form of the refuse-when-busy kind sees the open transaction
+        EXPECT_TRUE(conn().inTransaction());
+        TJoinTransaction inner(conn());
+        EXPECT_FALSE(inner.began());
+        q.setInt("K", 3).execSql();
+        inner.commit();
+        EXPECT_TRUE(conn().inTransaction()) << "a joined transaction is not committed by the joiner";
+        t.commit();
+    }
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_KA")"), QStringLiteral("2"));
+    // after a failed statement the commit must fail, not report success
+    {
+        TJoinTransaction t(conn());
+        EXPECT_TRUE(t.began());
+        q.setInt("K", 4).execSql();
+        EXPECT_THROW(q.setInt("K", 2).execSql(), EQueryError);
+        EXPECT_THROW(t.commit(), EQueryError);
+    }
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_KA" WHERE "KACD" = 4)"), QStringLiteral("0"));
+    EXPECT_EQ(kBusyMessage, QStringLiteral("データ使用中のため登録できません。"));
+}
+
+TEST_F(QueryTest, ConnectFailures)
+{
+    TConnection c;
+    try {
+        c.open(dataSource(), QStringLiteral("wrong-password"));
+        FAIL() << "wrong password accepted";
+    } catch (const EConnectionError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("password"))) << e.message().toStdString();
+        EXPECT_TRUE(e.warningText().startsWith(QStringLiteral("EConnectionError\r\n")));
+    }
+    EXPECT_FALSE(c.connected());
+    EXPECT_THROW(c.open(QStringLiteral("no_such_service_klov"), testenv::password()), EConnectionError);
+    EXPECT_THROW(c.open(testenv::conninfo(QStringLiteral("no_such_db")), testenv::password()),
+                 EConnectionError);
+    c.open(dataSource(), testenv::password());
+    EXPECT_TRUE(c.connected());
+    // a URI is a data source too
+    c.open(QStringLiteral("postgresql://%1:%2/%3").arg(testenv::host(), testenv::port(), dbName()),
+           testenv::password());
+    EXPECT_TRUE(c.connected());
+}
