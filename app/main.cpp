@@ -1,12 +1,3 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/Startup.h"
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.setObjectName(QStringLiteral("TFrmMain"));
-    w.setWindowTitle(QStringLiteral("退院サマリー作成支援"));
-    w.showMaximized();
-    return app.exec();
-}
+int main(int argc, char** argv) { return runKlov(argc, argv); }

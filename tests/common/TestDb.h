@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <ostream>
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace testenv {
 QString host();

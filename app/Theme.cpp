@@ -1,0 +1,30 @@
+#include "app/Theme.h"
+
+#include <QFont>
+#include <QPalette>
+#include <QWidget>
+
+namespace theme {
+
+void registerFontSubstitutes()
+{
+    QFont::insertSubstitution(kGothic, QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(kMincho, QStringLiteral("IPAPMincho"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
+}
+
+QString focusEditStyle()
+{
+    return QStringLiteral("QLineEdit:focus { background-color: rgb(179, 251, 253); }");
+}
+
+void setBackground(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace theme
