@@ -246,6 +246,8 @@ void TQuery::setSql(const QString& sql)
 {
     close();
     FSql = sql;
+    FSort.clear();
+    FFilter = {};
     FParsed = parseNamedParams(sql);
     FParams.clear();
     for (const auto& name : FParsed.names)

@@ -102,7 +102,8 @@ public:
     void setConnection(TConnection* conn) { FConn = conn; }
     TConnection* connection() const { return FConn; }
 
-    // Setting the statement closes the query and forgets the parameter values.
+    // Setting the statement closes the query and forgets the parameter
+    // values, the sort and the filter.
     void setSql(const QString& sql);
     const QString& sql() const { return FSql; }
     QStringList paramNames() const { return FParsed.names; }
