@@ -453,8 +453,10 @@ struct TSortKey {
     int col;
     bool desc;
     TFieldKind kind;
-    std::vector<qint64> ints;     // Integer, Boolean
-    std::vector<double> reals;    // Float
+    std::vector<qint64> ints;         // Integer, Boolean
+    std::vector<double> reals;        // Float
+    std::vector<const char*> texts;   // Text, DateTime; nullptr for null
+    std::vector<char> nulls;
 };
 } // namespace
 
@@ -489,7 +491,10 @@ void TQuery::rebuildOrder()
             desc = dir == QLatin1String("DESC");
         }
         const int col = columnOrThrow(words.join(QLatin1Char(' ')));
-        TSortKey key{col, desc, FRs->kind(col), {}, {}};
+        TSortKey key{col, desc, FRs->kind(col), {}, {}, {}, {}};
+        key.nulls.resize(rows);
+        for (int r = 0; r < rows; ++r)
+            key.nulls[r] = FRs->isNull(r, col);
         if (key.kind == TFieldKind::Integer || key.kind == TFieldKind::Boolean) {
             key.ints.resize(rows);
             for (int r = 0; r < rows; ++r)
@@ -498,16 +503,19 @@ void TQuery::rebuildOrder()
             key.reals.resize(rows);
             for (int r = 0; r < rows; ++r)
                 key.reals[r] = FRs->number(r, col);
+        } else {
+            key.texts.resize(rows);
+            for (int r = 0; r < rows; ++r)
+                key.texts[r] = FRs->raw(r, col);
         }
         keys.push_back(std::move(key));
     }
 
-    const TResultSet* rs = FRs.get();
     // Text and ISO timestamps compare as UTF-8 bytes: code point order, and
     // date order for timestamps.
     std::stable_sort(FOrder.begin(), FOrder.end(), [&](int a, int b) {
         for (const auto& k : keys) {
-            const bool na = rs->isNull(a, k.col), nb = rs->isNull(b, k.col);
+            const bool na = k.nulls[a], nb = k.nulls[b];
             int c = 0;
             if (na || nb) {
                 c = na == nb ? 0 : (na ? -1 : 1);
@@ -516,7 +524,7 @@ void TQuery::rebuildOrder()
             } else if (!k.reals.empty()) {
                 c = k.reals[a] < k.reals[b] ? -1 : (k.reals[a] > k.reals[b] ? 1 : 0);
             } else {
-                c = std::strcmp(rs->raw(a, k.col), rs->raw(b, k.col));
+                c = std::strcmp(k.texts[a], k.texts[b]);
             }
             if (c != 0)
                 return k.desc ? c > 0 : c < 0;
