@@ -1,0 +1,128 @@
+#include "patient/PatientHeader.h"
+
+#include "app/CommonU.h"
+#include "app/Globals.h"
+#include "app/UntDM.h"
+#include "controls/EraText.h"
+#include "db/Query.h"
+#include "db/Records.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace {
+QLabel* valueLabel(QWidget* parent, const QString& name, int minWidth)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setAutoFillBackground(true);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    l->setPalette(p);
+    l->setMinimumWidth(minWidth);
+    l->setMinimumHeight(20);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return l;
+}
+
+QLabel* captionLabel(QWidget* parent, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+} // namespace
+
+TPatientHeader::TPatientHeader(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TPatientHeader"));
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+
+    auto* box = new QFrame(this);
+    box->setObjectName(QStringLiteral("pnlKanja"));
+    box->setFrameShape(QFrame::StyledPanel);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+
+    lblKNJKANA = valueLabel(box, QStringLiteral("lblKNJKANA"), 220);
+    lblKNJNAME = valueLabel(box, QStringLiteral("lblKNJNAME"), 220);
+    QFont big = lblKNJNAME->font();
+    big.setPixelSize(16);
+    big.setBold(true);
+    lblKNJNAME->setFont(big);
+    lblSEX = valueLabel(box, QStringLiteral("lblSEX"), 44);
+    lblSEX->setAlignment(Qt::AlignCenter);
+    lblAGE = valueLabel(box, QStringLiteral("lblAGE"), 36);
+    lblAGE->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblBIRTH = valueLabel(box, QStringLiteral("lblBIRTH"), 190);
+
+    grid->addWidget(captionLabel(box, QStringLiteral("カナ")), 0, 0);
+    grid->addWidget(lblKNJKANA, 0, 1);
+    grid->addWidget(captionLabel(box, QStringLiteral("性別")), 0, 2);
+    grid->addWidget(lblSEX, 0, 3);
+    grid->addWidget(captionLabel(box, QStringLiteral("年齢")), 0, 4);
+    grid->addWidget(lblAGE, 0, 5);
+    grid->addWidget(new QLabel(QStringLiteral("歳"), box), 0, 6);
+    grid->addWidget(captionLabel(box, QStringLiteral("氏名")), 1, 0);
+    grid->addWidget(lblKNJNAME, 1, 1);
+    grid->addWidget(captionLabel(box, QStringLiteral("生年月日")), 1, 2);
+    grid->addWidget(lblBIRTH, 1, 3, 1, 4);
+    grid->setColumnStretch(1, 1);
+
+    outer->addWidget(box, 0);
+    FExtra = new QHBoxLayout;
+    FExtra->setContentsMargins(0, 0, 0, 0);
+    outer->addLayout(FExtra, 1);
+}
+
+void TPatientHeader::addExtra(QWidget* w, int stretch)
+{
+    w->setParent(this);
+    FExtra->addWidget(w, stretch);
+}
+
+QString TPatientHeader::sexText(int sex)
+{
+    switch (sex) {
+    case 0: return QStringLiteral("男性");
+    case 1: return QStringLiteral("女性");
+    default: return QStringLiteral("不明");
+    }
+}
+
+void TPatientHeader::clear()
+{
+    for (QLabel* l : {lblKNJKANA, lblKNJNAME, lblSEX, lblAGE, lblBIRTH})
+        l->clear();
+    FFound = false;
+}
+
+bool TPatientHeader::load(qint64 id)
+{
+    clear();
+    FID = id;
+    TQuery q(&dm().ADOCPOST);
+    q.setSql(R"(SELECT "KNJKANA", "KNJNAME", "SEX", "BIRTH" FROM "KLOV"."M_KANJA"
+                WHERE "ID" = :ID AND "ACTKBN" = 1 AND "DELKBN" = 0)");
+    q.setInt64("ID", id);
+    q.open();
+    if (q.eof())
+        return false;
+    lblKNJKANA->setText(q.field("KNJKANA").asString());
+    lblKNJNAME->setText(q.field("KNJNAME").asString());
+    lblSEX->setText(q.field("SEX").isNull() ? sexText(-1) : sexText(q.field("SEX").asInteger()));
+    const QDate birth = q.field("BIRTH").isNull() ? QDate() : q.field("BIRTH").asDate();
+    if (birth.isValid() && !rec::isAbsentDate(birth)) {
+        lblAGE->setText(QString::number(CommonU::AgeYears(QDate::currentDate(), birth)));
+        lblBIRTH->setText(eraText::birthText(birth));
+    }
+    FFound = true;
+    return true;
+}
