@@ -6,22 +6,68 @@
 #include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "app/WaitCursor.h"
+#include "controls/DBGrid.h"
+#include "controls/NumberEdit.h"
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
+#include "main/PrtTaiyouU.h"
+#include "patient/FrmSrcKanjaU.h"
+#include "summary/FrmDlgTyPrnSetU.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDateEdit>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTextStream>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+QPushButton* button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const QString& text, const char* name = nullptr)
+{
+    auto* l = new QLabel(text, parent);
+    if (name)
+        l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QDateEdit* datePicker(QWidget* parent, const char* name, const QDate& d)
+{
+    auto* e = new QDateEdit(d, parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
+    e->setCalendarPopup(true);
+    e->setMinimumDate(QDate(1900, 1, 1));
+    return e;
+}
+
+// The files the summary editor leaves while a summary is being typed.
+const char* const kAutosaveFiles[] = {"NYUBEFKEIKA.txt", "NYUKEIKA.txt", "TAIHOU.txt",
+                                      "TAIJOUHO.txt",    "TAIYAKU.txt",  "KNO.txt"};
+} // namespace
 
 TFrmMain::TFrmMain(QWidget* parent) : TFrmOBase(parent)
 {
@@ -32,60 +78,37 @@ TFrmMain::TFrmMain(QWidget* parent) : TFrmOBase(parent)
     ADOQ->setObjectName(QStringLiteral("ADOQ"));
     ADOQMail = new TQuery(nullptr, this);
     ADOQMail->setObjectName(QStringLiteral("ADOQMail"));
+    ADOQMei = new TQuery(nullptr, this);
+    ADOQMei->setObjectName(QStringLiteral("ADOQMei"));
     buildMenu();
 
     auto* body = new QVBoxLayout(this->body());
-    body->setContentsMargins(4, 4, 4, 4);
-    auto* top = new QWidget(this->body());
-    top->setObjectName(QStringLiteral("pnlTop"));
-    theme::setBackground(top, theme::kCream);
-    auto* topRow = new QHBoxLayout(top);
-    bbtnMail = new QPushButton(QStringLiteral("メール"), top);
-    bbtnMail->setObjectName(QStringLiteral("bbtnMail"));
-    lblNoRead = new QLabel(QStringLiteral("0"), top);
-    lblNoRead->setObjectName(QStringLiteral("lblNoRead"));
-    lblSIKYU = new QLabel(QStringLiteral("0"), top);
-    lblSIKYU->setObjectName(QStringLiteral("lblSIKYU"));
-    lblUserNm = new QLabel(top);
-    lblUserNm->setObjectName(QStringLiteral("lblUserNm"));
-    lblJTyp = new QLabel(top);
-    lblJTyp->setObjectName(QStringLiteral("lblJTyp"));
-    topRow->addWidget(bbtnMail);
-    topRow->addWidget(new QLabel(QStringLiteral("未読"), top));
-    topRow->addWidget(lblNoRead);
-    topRow->addWidget(new QLabel(QStringLiteral("件"), top));
-    topRow->addWidget(new QLabel(QStringLiteral("至急"), top));
-    topRow->addWidget(lblSIKYU);
-    topRow->addWidget(new QLabel(QStringLiteral("件"), top));
-    topRow->addStretch();
-    topRow->addWidget(new QLabel(QStringLiteral("利用者"), top));
-    topRow->addWidget(lblUserNm);
-    topRow->addWidget(lblJTyp);
-    body->addWidget(top);
-    body->addStretch(1);
-
-    auto* buttons = new QHBoxLayout;
-    bbtnClose = new QPushButton(QStringLiteral("閉じる"), this->body());
-    bbtnClose->setObjectName(QStringLiteral("bbtnClose"));
-    buttons->addWidget(bbtnClose);
-    buttons->addStretch();
-    body->addLayout(buttons);
-    connect(bbtnClose, &QPushButton::clicked, this, &QWidget::close);
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    buildFilterPanel(body);
+    buildGrid(body);
+    buildButtons(body);
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(30000);
     connect(Timer2, &QTimer::timeout, this, &TFrmMain::UpdateMailCount);
+    resize(1280, 800);
 }
 
 TFrmMain::~TFrmMain() = default;
+
+QString TFrmMain::summaryKey(int kno, int verno)
+{
+    return QStringLiteral("%1%2").arg(kno, 7, 10, QLatin1Char('0')).arg(verno, 3, 10, QLatin1Char('0'));
+}
 
 void TFrmMain::buildMenu()
 {
     mnuMain = new QMenuBar(this);
     mnuMain->setObjectName(QStringLiteral("mnuMain"));
     layout()->setMenuBar(mnuMain);
-    auto item = [this](QMenu* menu, const char* name, const QString& text) {
+    auto item = [](QMenu* menu, const char* name, const QString& text) {
         QAction* a = menu->addAction(text);
         a->setObjectName(QString::fromLatin1(name));
         return a;
@@ -114,6 +137,186 @@ void TFrmMain::buildMenu()
     connect(N8, &QAction::triggered, this, &TFrmMain::N8Click);
 }
 
+void TFrmMain::buildFilterPanel(QVBoxLayout* body)
+{
+    auto* panel = new QWidget(this->body());
+    panel->setObjectName(QStringLiteral("pnlFilter"));
+    theme::setBackground(panel, theme::kCream);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+
+    nedtID = new TNumberEdit(panel);
+    nedtID->setObjectName(QStringLiteral("nedtID"));
+    nedtID->setZeroVisible(false);
+    nedtID->setMaxIntLength(10);
+    nedtID->setFixedWidth(100);
+    bbtnIdSrc = button(panel, "bbtnIdSrc", QStringLiteral("検索"));
+    edtByonm = new QLineEdit(panel);
+    edtByonm->setObjectName(QStringLiteral("edtByonm"));
+    edtByonm->setInputMethodHints(Qt::ImhPreferLowercase);
+    edtICD10 = new QLineEdit(panel);
+    edtICD10->setObjectName(QStringLiteral("edtICD10"));
+    edtICD10->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edtICD10->setFixedWidth(80);
+    cbOnlySyu = new QCheckBox(QStringLiteral("主病名のみ対象"), panel);
+    cbOnlySyu->setObjectName(QStringLiteral("cbOnlySyu"));
+    cmbKA = new QComboBox(panel);
+    cmbKA->setObjectName(QStringLiteral("cmbKA"));
+    dtpNdteF = datePicker(panel, "dtpNdteF", QDate(2000, 1, 1));
+    dtpNdteT = datePicker(panel, "dtpNdteT", QDate(2099, 12, 31));
+    dtpTdteF = datePicker(panel, "dtpTdteF", QDate(2000, 1, 1));
+    dtpTdteT = datePicker(panel, "dtpTdteT", QDate(2099, 12, 31));
+    cmbSYUDR = new QComboBox(panel);
+    cmbSYUDR->setObjectName(QStringLiteral("cmbSYUDR"));
+    cmbTANDR = new QComboBox(panel);
+    cmbTANDR->setObjectName(QStringLiteral("cmbTANDR"));
+    cmbSts = new QComboBox(panel);
+    cmbSts->setObjectName(QStringLiteral("cmbSts"));
+    cmbSts->addItems({QStringLiteral("全て"), QStringLiteral("記載完了前"), QStringLiteral("承認前"),
+                      QStringLiteral("完成確認前"), QStringLiteral("完成確認済")});
+    cb14Over = new QCheckBox(QStringLiteral("退院後14日超過のみ対象"), panel);
+    cb14Over->setObjectName(QStringLiteral("cb14Over"));
+    cbDispDel = new QCheckBox(QStringLiteral("削除済/旧Versionも表示"), panel);
+    cbDispDel->setObjectName(QStringLiteral("cbDispDel"));
+    bbtnFilter = button(panel, "bbtnFilter", QStringLiteral("　抽出"));
+    bbtnFilter->setMinimumHeight(40);
+    bbtnMail = button(panel, "bbtnMail", QStringLiteral("メッセージ"));
+    lblNoRead = label(panel, QStringLiteral("0"), "lblNoRead");
+    lblSIKYU = label(panel, QStringLiteral("0"), "lblSIKYU");
+    for (QLabel* l : {lblNoRead, lblSIKYU}) {
+        l->setMinimumWidth(28);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    lblSIKYU->setStyleSheet(QStringLiteral("color: red;"));
+    lblUserNm = label(panel, QString(), "lblUserNm");
+    lblJTyp = label(panel, QString(), "lblJTyp");
+    lblKENSU = label(panel, QStringLiteral("0"), "lblKENSU");
+    lblKENSU->setMinimumWidth(60);
+    lblKENSU->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto row = [panel](std::initializer_list<QWidget*> widgets) {
+        auto* w = new QWidget(panel);
+        auto* h = new QHBoxLayout(w);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(4);
+        for (QWidget* x : widgets)
+            h->addWidget(x);
+        h->addStretch();
+        return w;
+    };
+    grid->addWidget(label(panel, QStringLiteral("患者ID")), 0, 0);
+    grid->addWidget(row({nedtID, bbtnIdSrc}), 0, 1);
+    grid->addWidget(label(panel, QStringLiteral("病名")), 0, 2);
+    grid->addWidget(row({edtByonm, label(panel, QStringLiteral("ICD10")), edtICD10, cbOnlySyu}), 0, 3);
+    grid->addWidget(label(panel, QStringLiteral("診療科")), 1, 0);
+    grid->addWidget(cmbKA, 1, 1);
+    grid->addWidget(label(panel, QStringLiteral("入院日")), 1, 2);
+    grid->addWidget(row({dtpNdteF, label(panel, QStringLiteral("～")), dtpNdteT}), 1, 3);
+    grid->addWidget(label(panel, QStringLiteral("主治医")), 2, 0);
+    grid->addWidget(cmbSYUDR, 2, 1);
+    grid->addWidget(label(panel, QStringLiteral("退院日")), 2, 2);
+    grid->addWidget(row({dtpTdteF, label(panel, QStringLiteral("～")), dtpTdteT}), 2, 3);
+    grid->addWidget(label(panel, QStringLiteral("担当医")), 3, 0);
+    grid->addWidget(cmbTANDR, 3, 1);
+    grid->addWidget(label(panel, QStringLiteral("進捗")), 3, 2);
+    grid->addWidget(row({cmbSts, cb14Over, cbDispDel}), 3, 3);
+    grid->addWidget(bbtnFilter, 0, 4, 2, 1);
+    auto* mail = row({bbtnMail, label(panel, QStringLiteral("未読")), lblNoRead, label(panel, QStringLiteral("件")),
+                      label(panel, QStringLiteral("至急")), lblSIKYU, label(panel, QStringLiteral("件"))});
+    grid->addWidget(mail, 0, 5);
+    grid->addWidget(row({label(panel, QStringLiteral("利用者")), lblUserNm, lblJTyp}), 1, 5);
+    grid->addWidget(row({label(panel, QStringLiteral("件数")), lblKENSU}), 3, 5);
+    grid->setColumnStretch(3, 1);
+    body->addWidget(panel);
+
+    connect(bbtnFilter, &QPushButton::clicked, this, &TFrmMain::bbtnFilterClick);
+    connect(bbtnIdSrc, &QPushButton::clicked, this, &TFrmMain::bbtnIdSrcClick);
+}
+
+void TFrmMain::buildGrid(QVBoxLayout* body)
+{
+    dbgMei = new TDBGrid(this->body());
+    dbgMei->setObjectName(QStringLiteral("dbgMei"));
+    QFont f(theme::kGothic);
+    f.setPixelSize(15);
+    dbgMei->setFont(f);
+    dbgMei->setQuery(ADOQMei);
+    const auto R = Qt::AlignRight, C = Qt::AlignHCenter;
+    dbgMei->setColumns({TGridColumn::fixed(QStringLiteral("№"), QStringLiteral("KNO"), 50, R),
+                        TGridColumn::fixed(QStringLiteral("Ver"), QStringLiteral("VERNO"), 32, R),
+                        TGridColumn::fixed(QStringLiteral("患者ID"), QStringLiteral("ID"), 90),
+                        TGridColumn::fixed(QStringLiteral("氏名"), QStringLiteral("KNJNAME"), 180),
+                        TGridColumn::fixed(QStringLiteral("かな"), QStringLiteral("KNJKANA"), 100),
+                        TGridColumn::fixed(QStringLiteral("入院日"), QStringLiteral("NDTE"), 100),
+                        TGridColumn::fixed(QStringLiteral("退院日"), QStringLiteral("TDTEN"), 100),
+                        TGridColumn::fixed(QStringLiteral("退院後日数"), QStringLiteral("TAFT"), 64, R),
+                        TGridColumn::fixed(QStringLiteral("診療科"), QStringLiteral("KANM"), 80),
+                        TGridColumn::fixed(QStringLiteral("入院種別"), QStringLiteral("NSYUNM"), 70),
+                        TGridColumn::rest(QStringLiteral("主訴・入院理由"), QStringLiteral("NYURIYU"), 100),
+                        TGridColumn::fixed(QStringLiteral("主治医"), QStringLiteral("SYUDRNM"), 160),
+                        TGridColumn::fixed(QStringLiteral("記載"), QStringLiteral("WMK"), 32, C),
+                        TGridColumn::fixed(QStringLiteral("承認"), QStringLiteral("SMK"), 32, C),
+                        TGridColumn::fixed(QStringLiteral("完了"), QStringLiteral("KMK"), 32, C)},
+                       46);
+    dbgMei->setRowColors([](const TQuery& q, int rec, TRowColors& c) {
+        const bool deleted = q.fieldAt(rec, QStringLiteral("DELKBN")).asInteger() == 1;
+        const bool older = q.fieldAt(rec, QStringLiteral("ACTKBN")).asInteger() == 0;
+        if (deleted) {
+            c.background = c.selectedBackground = theme::kSilver;
+        } else if (older) {
+            c.background = c.selectedBackground = theme::kLightGrey;
+        } else if (q.fieldAt(rec, QStringLiteral("KFLG")).asInteger() == 1) {
+            c.background = theme::kSkyBlue;
+        }
+    });
+    body->addWidget(dbgMei, 1);
+    connect(dbgMei, &TDBGrid::recordDoubleClicked, this, [this] { bbtnUpdate->click(); });
+}
+
+void TFrmMain::buildButtons(QVBoxLayout* body)
+{
+    auto* panel = new QWidget(this->body());
+    panel->setObjectName(QStringLiteral("pnlButton"));
+    auto* h = new QHBoxLayout(panel);
+    h->setContentsMargins(6, 4, 6, 4);
+    bbtnClose = button(panel, "bbtnClose", QStringLiteral("閉じる"));
+    bbtnInsert = button(panel, "bbtnInsert", QStringLiteral("　登　録"));
+    bbtnUpdate = button(panel, "bbtnUpdate", QStringLiteral("　修　正"));
+    bbtnDelete = button(panel, "bbtnDelete", QStringLiteral("　削　除"));
+    bbtnPrint = button(panel, "bbtnPrint", QStringLiteral("　印　刷"));
+    for (QPushButton* b : {bbtnClose, bbtnInsert, bbtnUpdate, bbtnDelete, bbtnPrint})
+        b->setMinimumSize(100, 34);
+    h->addWidget(bbtnClose);
+    h->addStretch();
+    h->addWidget(bbtnInsert);
+    h->addWidget(bbtnUpdate);
+    h->addWidget(bbtnDelete);
+    h->addWidget(bbtnPrint);
+    body->addWidget(panel);
+
+    connect(bbtnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(bbtnDelete, &QPushButton::clicked, this, &TFrmMain::bbtnDeleteClick);
+    connect(bbtnPrint, &QPushButton::clicked, this, &TFrmMain::bbtnPrintClick);
+    connect(bbtnInsert, &QPushButton::clicked, this, [this] {
+        if (!openSummaryEditor)
+            return;
+        int kno = 0, verno = 1;
+        openSummaryEditor(false, kno, verno);
+        if (kno > 0)
+            RequeryList(summaryKey(kno, verno));
+    });
+    connect(bbtnUpdate, &QPushButton::clicked, this, [this] {
+        if (!openSummaryEditor || !ADOQMei->active() || ADOQMei->isEmpty())
+            return;
+        int kno = ADOQMei->field(QStringLiteral("KNO")).asInteger();
+        int verno = ADOQMei->field(QStringLiteral("VERNO")).asInteger();
+        if (openSummaryEditor(false, kno, verno))
+            RequeryList(summaryKey(kno, verno));
+    });
+}
+
 void TFrmMain::showEvent(QShowEvent* e)
 {
     TFrmOBase::showEvent(e);
@@ -123,9 +326,18 @@ void TFrmMain::showEvent(QShowEvent* e)
     }
 }
 
+bool TFrmMain::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate && FLoggedIn)
+        QTimer::singleShot(0, this, &TFrmMain::CheckAutosave);
+    return TFrmOBase::event(e);
+}
+
 void TFrmMain::FormFirstShow()
 {
+    dbgMei->resetSort();
     ADOQ->setConnection(&dm().ADOCPOST);
+    ADOQMei->setConnection(&dm().ADOCPOST);
     ADOQMail->setConnection(&dm().ADOCPOST);
     {
         TFrmLogin login(this);
@@ -134,7 +346,6 @@ void TFrmMain::FormFirstShow()
             return;
         }
     }
-    FLoggedIn = true;
     lblUserNm->setText(G().user.userName);
     lblJTyp->setText(G().user.jobType == 0   ? QStringLiteral("医師")
                      : G().user.jobType == 1 ? QStringLiteral("ＤＣ")
@@ -162,6 +373,225 @@ void TFrmMain::FormFirstShow()
     }
     QARNLink->setVisible(G().qarnPresent);
     QARNLink->setChecked(G().qarnLink);
+
+    loadSelectionLists();
+    bbtnFilterClick();
+    dbgMei->resetSort();
+    nedtID->setFocus();
+    FLoggedIn = true;
+    CheckAutosave();
+}
+
+void TFrmMain::loadSelectionLists()
+{
+    cmbKA->clear();
+    cmbKA->addItem(QStringLiteral("全て"), 0);
+    ADOQ->setSql(R"(SELECT * FROM "KLOV"."M_KA" WHERE "DSPKBN" = 0 ORDER BY "KACD")");
+    for (ADOQ->open(); !ADOQ->eof(); ADOQ->next())
+        cmbKA->addItem(ADOQ->field("KANM").asString(), ADOQ->field("KACD").asInteger());
+    ADOQ->close();
+    cmbKA->setCurrentIndex(0);
+
+    FslDR = {QString()};
+    cmbSYUDR->clear();
+    cmbSYUDR->addItem(QStringLiteral("全て"));
+    ADOQ->setSql(R"(SELECT * FROM "KLOV"."M_USER" WHERE "JTYP" = 0 ORDER BY "USERID")");
+    for (ADOQ->open(); !ADOQ->eof(); ADOQ->next()) {
+        FslDR << ADOQ->field("USERID").asString();
+        cmbSYUDR->addItem(ADOQ->field("USERNM").asString());
+    }
+    ADOQ->close();
+    cmbTANDR->clear();
+    for (int i = 0; i < cmbSYUDR->count(); ++i)
+        cmbTANDR->addItem(cmbSYUDR->itemText(i));
+    cmbSYUDR->setCurrentIndex(0);
+    cmbTANDR->setCurrentIndex(0);
+    cmbSts->setCurrentIndex(0);
+}
+
+void TFrmMain::bbtnFilterClick()
+{
+    TWaitCursor wait;
+    const QString byonm = edtByonm->text().trimmed();
+    const QString icd10 = edtICD10->text().trimmed();
+    const bool diseaseFilter = !byonm.isEmpty() || !icd10.isEmpty();
+
+    QString sql = QStringLiteral(R"(SELECT DISTINCT D.*, Z."KNJNAME", Z."KNJKANA", K."KANM", SD."USERNM" AS "SYUDRNM",
+  %1 AS "SKEY", %2 AS "NSYUNM", %3 AS "WMK", %4 AS "SMK", %5 AS "KMK", %6 AS "TDTEN",
+  (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN NULL ELSE CAST(NOW() AS DATE) - CAST(D."TDTE" AS DATE) END) AS "TAFT"
+FROM "KLOV"."D_TAIYOU" D
+  LEFT JOIN "KLOV"."M_KA" K ON D."KACD" = K."KACD"
+  LEFT JOIN "KLOV"."M_KANJA" Z ON D."ID" = Z."ID" AND Z."DELKBN" = 0 AND Z."ACTKBN" = 1
+  LEFT JOIN "KLOV"."M_USER" SD ON D."SYUDR" = SD."USERID"
+)")
+                      .arg(rec::skeySummary(QStringLiteral("D")), rec::sqlNsyuNm(QStringLiteral("D")),
+                           rec::sqlSumiMk(QStringLiteral("WFLG"), QStringLiteral("D")),
+                           rec::sqlSumiMk(QStringLiteral("SFLG"), QStringLiteral("D")),
+                           rec::sqlSumiMk(QStringLiteral("KFLG"), QStringLiteral("D")),
+                           rec::sqlDateN(QStringLiteral("TDTE"), QStringLiteral("D")));
+    if (diseaseFilter)
+        sql += QStringLiteral(R"(  LEFT JOIN "KLOV"."D_TAIBYO" TB ON D."KNO" = TB."KNO" AND D."VERNO" = TB."VERNO"
+  LEFT JOIN "KLOV"."D_KANBYO" KB ON D."ID" = KB."ID" AND TB."BNO" = KB."BNO" AND KB."DELKBN" = 0
+  LEFT JOIN "KLOV"."M_NMAIN" B ON KB."BKNO" = B."BKNO"
+)");
+    sql += QStringLiteral(R"(WHERE D."ID" > 0
+)");
+    const int kacd = cmbKA->currentData().toInt();
+    if (cmbKA->currentIndex() > 0)
+        sql += QStringLiteral(R"(  AND D."KACD" = :KACD
+)");
+    if (!cbDispDel->isChecked())
+        sql += QStringLiteral(R"(  AND D."DELKBN" = 0 AND D."ACTKBN" = 1
+)");
+    const qint64 id = nedtID->asInt64();
+    if (id > 0)
+        sql += QStringLiteral(R"(  AND D."ID" = :ID
+)");
+    sql += QStringLiteral(R"(  AND TO_CHAR(D."NDTE",'YYYYMMDD') BETWEEN :NDTEF AND :NDTET
+  AND (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN :TDTE ELSE TO_CHAR(D."TDTE",'YYYYMMDD') END) BETWEEN :TDTEF AND :TDTET
+)");
+    const int syudr = cmbSYUDR->currentIndex();
+    if (syudr > 0)
+        sql += QStringLiteral(R"(  AND D."SYUDR" = :SYUDR
+)");
+    const int tandr = cmbTANDR->currentIndex();
+    if (tandr > 0)
+        sql += QStringLiteral(R"(  AND ((D."TANDR1" = :TANDR1) OR (D."TANDR2" = :TANDR2) OR (D."TANDR3" = :TANDR3))
+)");
+    switch (cmbSts->currentIndex()) {
+    case 1: sql += QStringLiteral("  AND D.\"WFLG\" = 0\n"); break;
+    case 2: sql += QStringLiteral("  AND D.\"SFLG\" = 0\n"); break;
+    case 3: sql += QStringLiteral("  AND D.\"KFLG\" = 0\n"); break;
+    case 4: sql += QStringLiteral("  AND D.\"KFLG\" = 1\n"); break;
+    default: break;
+    }
+    // The typed texts are bound; their own % and _ still act as wildcards.
+    if (!byonm.isEmpty())
+        sql += QStringLiteral(R"(  AND KB."BYONM" LIKE '%' || :BYONM || '%'
+)");
+    if (!icd10.isEmpty())
+        sql += QStringLiteral(R"(  AND B."ICD102013" LIKE '%' || :ICD10 || '%'
+)");
+    if (diseaseFilter && cbOnlySyu->isChecked())
+        sql += QStringLiteral("  AND TB.\"SNO\" = 1\n");
+    if (cb14Over->isChecked())
+        sql += QStringLiteral(R"(  AND (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN 0 ELSE CAST(NOW() AS DATE) - CAST(D."TDTE" AS DATE) END) > 14
+)");
+    sql += QStringLiteral(R"(ORDER BY "KNO" DESC, "VERNO" DESC)");
+
+    ADOQMei->setSql(sql);
+    if (cmbKA->currentIndex() > 0)
+        ADOQMei->setInt("KACD", kacd);
+    if (id > 0)
+        ADOQMei->setInt64("ID", id);
+    const QString f = QStringLiteral("yyyyMMdd");
+    ADOQMei->setText("NDTEF", dtpNdteF->date().toString(f), 8);
+    ADOQMei->setText("NDTET", dtpNdteT->date().toString(f), 8);
+    ADOQMei->setText("TDTE", dtpTdteF->date().toString(f), 8);
+    ADOQMei->setText("TDTEF", dtpTdteF->date().toString(f), 8);
+    ADOQMei->setText("TDTET", dtpTdteT->date().toString(f), 8);
+    if (syudr > 0)
+        ADOQMei->setText("SYUDR", FslDR.value(syudr), 24);
+    if (tandr > 0) {
+        const QString dr = FslDR.value(tandr);
+        ADOQMei->setText("TANDR1", dr, 24).setText("TANDR2", dr, 24).setText("TANDR3", dr, 24);
+    }
+    if (!byonm.isEmpty())
+        ADOQMei->setText("BYONM", byonm, 200);
+    if (!icd10.isEmpty())
+        ADOQMei->setText("ICD10", icd10, 10);
+    dbgMei->resetSort();
+    ADOQMei->open();
+    if (!ADOQMei->isEmpty())
+        dbgMei->setCurrentIndex(dbgMei->model()->index(0, 0));
+    showCount();
+}
+
+void TFrmMain::showCount()
+{
+    lblKENSU->setText(QLocale(QLocale::English).toString(ADOQMei->active() ? ADOQMei->recordCount() : 0));
+}
+
+void TFrmMain::RequeryList(const QString& skey)
+{
+    if (ADOQMei->sql().isEmpty())
+        return;
+    TWaitCursor wait;
+    ADOQMei->requery();
+    if (!skey.isEmpty())
+        dbgMei->locate(QStringLiteral("SKEY"), skey);
+    showCount();
+}
+
+void TFrmMain::bbtnDeleteClick()
+{
+    if (!ADOQMei->active() || ADOQMei->isEmpty())
+        return;
+    const TLoginUser& u = G().user;
+    const QString undo = QStringLiteral("削除後は本処理を取り消すことはできません。\r\n");
+    auto refuse = [this](const QString& text) { msg::information(this, text); };
+    bool yes = false;
+    if (ADOQMei->field("DELKBN").asInteger() == 1) {
+        refuse(QStringLiteral("既に削除されています。"));
+        return;
+    }
+    if (ADOQMei->field("KFLG").asInteger() == 1) {
+        if (!u.KOK) {
+            refuse(QStringLiteral("完成確認済の退院サマリを削除するには完成確認権限が必要です。現在の権限では削除できません。"));
+            return;
+        }
+        yes = msg::question(this, undo + QStringLiteral("既に完成確認済ですが削除してもよろしいですか？"));
+    } else if (ADOQMei->field("SFLG").asInteger() == 1) {
+        if (!u.SOK) {
+            refuse(QStringLiteral("承認済の退院サマリを削除するには承認可能権限が必要です。現在の権限では削除できません。"));
+            return;
+        }
+        yes = msg::question(this, undo + QStringLiteral("既に承認済ですが削除してもよろしいですか？"));
+    } else if (ADOQMei->field("WFLG").asInteger() == 1) {
+        if (!u.WOK) {
+            refuse(QStringLiteral("記載完了済の退院サマリを削除するには記載完了権限が必要です。現在の権限では削除できません。"));
+            return;
+        }
+        yes = msg::question(this, undo + QStringLiteral("既に記載完了済ですが削除してもよろしいですか？"));
+    } else {
+        yes = msg::question(this, undo + QStringLiteral("削除してもよろしいですか？"));
+    }
+    if (!yes)
+        return;
+    const int kno = ADOQMei->field("KNO").asInteger();
+    const int verno = ADOQMei->field("VERNO").asInteger();
+    try {
+        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIYOU" SET "DELKBN" = 1, "ACTKBN" = 0 WHERE "KNO" = :KNO AND "VERNO" = :VERNO)");
+        ADOQ->setInt("KNO", kno).setInt("VERNO", verno);
+        ADOQ->execSql();
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    RequeryList(cbDispDel->isChecked() ? summaryKey(kno, verno) : QString());
+}
+
+void TFrmMain::bbtnPrintClick()
+{
+    if (!ADOQMei->active() || ADOQMei->isEmpty())
+        return;
+    TFrmDlgTyPrnSet dlg(this);
+    dlg.FID = ADOQMei->field("ID").asString();
+    dlg.FKNJNM = ADOQMei->field("KNJNAME").asString();
+    dlg.FKANM = ADOQMei->field("KANM").asString();
+    dlg.FNDTE = ADOQMei->field("NDTE").asDate().toString(QStringLiteral("yyyy/MM/dd"));
+    dlg.FTDTE = ADOQMei->field("TDTEN").asString();
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    PrintTaiyou(this, ADOQMei->field("KNO").asInteger(), ADOQMei->field("VERNO").asInteger(), dlg.FPRNHOSP,
+                dlg.FPRNDTM);
+}
+
+void TFrmMain::bbtnIdSrcClick()
+{
+    TFrmSrcKanja src(this);
+    src.exec();
+    nedtID->setAsInt64(src.FintID);
 }
 
 void TFrmMain::UpdateMailCount()
@@ -200,6 +630,30 @@ void TFrmMain::QARNLinkClick()
     }
     msg::information(this, link ? QStringLiteral("今後QARNと患者情報連携します。")
                                 : QStringLiteral("今後QARNと患者情報連携しません。"));
+}
+
+void TFrmMain::CheckAutosave()
+{
+    if (FCheckingAutosave || !FLoggedIn)
+        return;
+    const QString dir = G().dataFolder;
+    QFile file(dir + QStringLiteral("KNO.txt"));
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return;
+    QTextStream in(&file);
+    int kno = in.readLine().trimmed().toInt();
+    int verno = in.readLine().trimmed().toInt();
+    file.close();
+    if (kno == 0)
+        return;
+    FCheckingAutosave = true;
+    if (!msg::question(this, QStringLiteral("本端末で前回入力中に異常終了しています。復元し入力継続しますか？"))) {
+        for (const char* name : kAutosaveFiles)
+            QFile::remove(dir + QString::fromLatin1(name));
+    } else if (openSummaryEditor && openSummaryEditor(true, kno, verno)) {
+        RequeryList();
+    }
+    FCheckingAutosave = false;
 }
 
 QString TFrmMain::helpFile()

@@ -4,11 +4,21 @@
 
 #include "app/FrmOBaseU.h"
 
+#include <QDate>
+#include <QStringList>
+#include <functional>
+
 class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
 class QLabel;
+class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QTimer;
+class TDBGrid;
+class TNumberEdit;
 class TQuery;
 
 class TFrmMain : public TFrmOBase {
@@ -29,34 +39,88 @@ public:
     QAction* N6;          // ヘルプを開く
     QAction* N8;          // バージョン情報
 
-    QLabel* lblUserNm;
-    QLabel* lblJTyp;
+    // Filter panel
+    TNumberEdit* nedtID;
+    QPushButton* bbtnIdSrc;
+    QLineEdit* edtByonm;
+    QLineEdit* edtICD10;
+    QCheckBox* cbOnlySyu;
+    QComboBox* cmbKA;
+    QDateEdit* dtpNdteF;
+    QDateEdit* dtpNdteT;
+    QDateEdit* dtpTdteF;
+    QDateEdit* dtpTdteT;
+    QComboBox* cmbSYUDR;
+    QComboBox* cmbTANDR;
+    QComboBox* cmbSts;
+    QCheckBox* cb14Over;
+    QCheckBox* cbDispDel;
+    QPushButton* bbtnFilter;
+    QPushButton* bbtnMail;
     QLabel* lblNoRead;
     QLabel* lblSIKYU;
-    QPushButton* bbtnMail;
+    QLabel* lblUserNm;
+    QLabel* lblJTyp;
+    QLabel* lblKENSU;
+
+    TDBGrid* dbgMei;
+
     QPushButton* bbtnClose;
+    QPushButton* bbtnInsert;
+    QPushButton* bbtnUpdate;
+    QPushButton* bbtnDelete;
+    QPushButton* bbtnPrint;
     QTimer* Timer2;
+
+    TQuery* ADOQMei;
 
     // True once the first showing has logged a user in.
     bool loggedIn() const { return FLoggedIn; }
 
     // The steps of the first showing (run once, after the window is up).
     void FormFirstShow();
+    // Builds the list statement from the filters and runs it.
+    void bbtnFilterClick();
+    // Runs the list again as last built and moves to the row of the key.
+    void RequeryList(const QString& skey = {});
+    void bbtnDeleteClick();
+    void bbtnIdSrcClick();
+    // Print options, then the printed summary of the selected row.
+    void bbtnPrintClick();
     // Re-reads the unread and urgent message counts.
     void UpdateMailCount();
     void QARNLinkClick();
+    // The left-over autosave of the summary editor, checked on activation.
+    void CheckAutosave();
     void N6Click();
     void N8Click();
     // Help file next to the program: KLOV.chm, or on this platform an HTML help.
     static QString helpFile();
 
+    // Opens the summary editor: recover from the autosave, summary number
+    // and version; true when the editor closed with OK. The editor's
+    // screen sets it.
+    std::function<bool(bool recov, int& kno, int& verno)> openSummaryEditor;
+
+    // The key of a summary row: seven digits of KNO, three of VERNO.
+    static QString summaryKey(int kno, int verno);
+
 protected:
     void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
     void buildMenu();
+    void buildFilterPanel(class QVBoxLayout* body);
+    void buildGrid(class QVBoxLayout* body);
+    void buildButtons(class QVBoxLayout* body);
+    void loadSelectionLists();
+    void showCount();
+
     bool FFirstShown = false;
     bool FLoggedIn = false;
+    bool FCheckingAutosave = false;
+    QStringList FslDR;
     TQuery* ADOQ;
     TQuery* ADOQMail;
 };
