@@ -1,0 +1,1004 @@
+#include "main/PrtTaiyouU.h"
+
+#include "app/CommonU.h"
+#include "app/Globals.h"
+#include "app/MsgBox.h"
+#include "app/UntDM.h"
+#include "controls/EraText.h"
+#include "controls/PlPrev.h"
+#include "controls/PlSetPrinter.h"
+#include "db/Errors.h"
+#include "db/Query.h"
+#include "db/Records.h"
+
+#include <unicode/ucnv.h>
+
+#include <QColor>
+#include <algorithm>
+#include <memory>
+
+// ---------------------------------------------------------------- Shift-JIS
+
+namespace {
+
+struct TConverterClose {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using TConverterPtr = std::unique_ptr<UConverter, TConverterClose>;
+
+TConverterPtr openSjis()
+{
+    UErrorCode err = U_ZERO_ERROR;
+    TConverterPtr cv(ucnv_open("windows-31j", &err));
+    if (U_FAILURE(err))
+        return nullptr;
+    return cv;
+}
+
+// Bytes of one character (one code point, given as 1 or 2 UTF-16 units).
+int charBytes(UConverter* cv, const QChar* units, int count)
+{
+    if (cv) {
+        char buf[16];
+        UErrorCode err = U_ZERO_ERROR;
+        const int32_t n = ucnv_fromUChars(cv, buf, sizeof buf, reinterpret_cast<const UChar*>(units), count, &err);
+        if (U_SUCCESS(err) && n > 0)
+            return n;
+    }
+    const char16_t u = units[0].unicode();
+    if (count == 1 && (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)))
+        return 1;
+    return 2;
+}
+
+// Length in UTF-16 units of the code point at i.
+int unitsAt(const QString& s, qsizetype i)
+{
+    return (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) ? 2 : 1;
+}
+
+} // namespace
+
+int sjisLength(const QString& text)
+{
+    const TConverterPtr cv = openSjis();
+    int bytes = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const int n = unitsAt(text, i);
+        bytes += charBytes(cv.get(), text.constData() + i, n);
+        i += n;
+    }
+    return bytes;
+}
+
+QString sjisLeft(const QString& text, int capacity)
+{
+    if (capacity <= 0)
+        return {};
+    if (text.size() * 2 <= capacity)   // no character takes more than two bytes
+        return text;
+    const TConverterPtr cv = openSjis();
+    int bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const int n = unitsAt(text, i);
+        const int b = charBytes(cv.get(), text.constData() + i, n);
+        if (bytes + b > capacity)
+            break;
+        bytes += b;
+        i += n;
+    }
+    return text.left(i);
+}
+
+// ---------------------------------------------------------------- helpers
+
+namespace {
+
+const QString kMincho = QStringLiteral("ＭＳ Ｐ明朝");
+const QColor kLabelGrey(192, 192, 192);
+constexpr int kLeft = 170;
+constexpr int kRight = 1930;
+constexpr int kFlowBottom = 2800;   // flowed text stops here
+constexpr int kRowBreak = 2750;     // a table row does not start below this
+constexpr int kPageCheck = 2700;    // a block or section does not start below this
+
+QDate dateOf(const TField& f)
+{
+    if (f.isNull())
+        return {};
+    const QDate d = f.asDate();
+    return (d.isValid() && !rec::isAbsentDate(d)) ? d : QDate();
+}
+
+// "yyyy/m/d"; empty for no date.
+QString dateText(const QDate& d)
+{
+    if (!d.isValid() || rec::isAbsentDate(d))
+        return {};
+    return QStringLiteral("%1/%2/%3").arg(d.year()).arg(d.month()).arg(d.day());
+}
+
+// One list line per paragraph of a stored text.
+QStringList paragraphs(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t.split(QLatin1Char('\n'));
+}
+
+QString str(const TQuery& q, const char* name, int capacity)
+{
+    const TField f = q.field(QString::fromLatin1(name));
+    return f.isNull() ? QString() : sjisLeft(f.asString(), capacity);
+}
+
+int num(const TQuery& q, const char* name)
+{
+    const TField f = q.field(QString::fromLatin1(name));
+    return f.isNull() ? 0 : f.asInteger();
+}
+
+QString text(const TQuery& q, const char* name)
+{
+    const TField f = q.field(QString::fromLatin1(name));
+    return f.isNull() ? QString() : f.asString();
+}
+
+// The printer preamble every report uses: the default printer, A4 portrait.
+void selectA4Portrait(TplSetPrinter& set)
+{
+    set.SetPrinterName(TplSetPrinter::DefaultPrinterName());
+    set.GetPrinterInfo(false);
+    set.SetPaperNumber(9);
+    set.SetOrientation(poPortrait);
+    set.CallSetting();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- reading
+
+TPrtTaiyou::TPrtTaiyou(TQuery& query) : FQuery(query) {}
+
+bool TPrtTaiyou::Load(int kno, int verno)
+{
+    hosp = {};
+    head = {};
+    aryAlle.clear();
+    aryDevi.clear();
+    aryByo.clear();
+    aryOpe.clear();
+    loadHosp();
+    if (!loadHead(kno, verno))
+        return false;
+    loadAllergies();
+    loadDevices();
+    loadDiseases(kno, verno);
+    loadOperations(kno, verno);
+    return true;
+}
+
+void TPrtTaiyou::loadHosp()
+{
+    FQuery.setSql(R"(SELECT * FROM "KLOV"."M_HOSP")");
+    FQuery.open();
+    if (!FQuery.eof()) {
+        hosp.HOSPNM = text(FQuery, "HOSPNM").trimmed();
+        hosp.POSTCD = text(FQuery, "POSTCD").trimmed();
+        hosp.HOSPADR = text(FQuery, "HOSPADR").trimmed();
+        hosp.TEL = text(FQuery, "TEL").trimmed();
+        hosp.FAX = text(FQuery, "FAX").trimmed();
+    }
+    FQuery.close();
+}
+
+bool TPrtTaiyou::loadHead(int kno, int verno)
+{
+    // The patient's columns are named one by one: the summary's own ID,
+    // DELKBN, ACTKBN and audit columns must not be shadowed by the patient's.
+    FQuery.setSql(R"(SELECT D.*, Z."KNJKANA", Z."KNJNAME", Z."SEX", Z."BIRTH", Z."POSTCD", Z."ADR1",
+       Z."ADR2", Z."TEL", Z."KEITAI", K."KANM", S."USERNM" AS "SUSERNM", WD."USERNM" AS "WDRNM",
+       SD."USERNM" AS "SYUDRNM", T1."USERNM" AS "TANDR1NM", T2."USERNM" AS "TANDR2NM",
+       T3."USERNM" AS "TANDR3NM"
+  FROM "KLOV"."D_TAIYOU" D
+  LEFT JOIN "KLOV"."M_KANJA" Z ON D."ID" = Z."ID" AND Z."ACTKBN" = 1 AND Z."DELKBN" = 0
+  LEFT JOIN "KLOV"."M_KA" K ON D."KACD" = K."KACD"
+  LEFT JOIN "KLOV"."M_USER" S ON D."SUSERID" = S."USERID"
+  LEFT JOIN "KLOV"."M_USER" WD ON D."WDR" = WD."USERID"
+  LEFT JOIN "KLOV"."M_USER" SD ON D."SYUDR" = SD."USERID"
+  LEFT JOIN "KLOV"."M_USER" T1 ON D."TANDR1" = T1."USERID"
+  LEFT JOIN "KLOV"."M_USER" T2 ON D."TANDR2" = T2."USERID"
+  LEFT JOIN "KLOV"."M_USER" T3 ON D."TANDR3" = T3."USERID"
+ WHERE D."KNO" = :KNO AND D."VERNO" = :VERNO)");
+    FQuery.setInt(QStringLiteral("KNO"), kno);
+    FQuery.setInt(QStringLiteral("VERNO"), verno);
+    FQuery.open();
+    if (FQuery.eof()) {
+        FQuery.close();
+        return false;
+    }
+    TTaiyouHead& h = head;
+    h.ID = FQuery.field(QStringLiteral("ID")).asInt64();
+    h.KNJNAME = text(FQuery, "KNJNAME");
+    h.KNJKANA = text(FQuery, "KNJKANA");
+    h.POSTCD = text(FQuery, "POSTCD").trimmed();
+    h.ADR = text(FQuery, "ADR1") + text(FQuery, "ADR2");
+    h.TEL = text(FQuery, "TEL").trimmed();
+    if (h.TEL.isEmpty())
+        h.TEL = text(FQuery, "KEITAI").trimmed();
+    h.SEX = FQuery.field(QStringLiteral("SEX")).isNull() ? -1 : num(FQuery, "SEX");
+    h.BIRTH = dateOf(FQuery.field(QStringLiteral("BIRTH")));
+    h.NDTE = dateOf(FQuery.field(QStringLiteral("NDTE")));
+    h.TDTE = dateOf(FQuery.field(QStringLiteral("TDTE")));
+    h.VERDTE = dateOf(FQuery.field(QStringLiteral("VERDTE")));
+    h.NSYU = FQuery.field(QStringLiteral("NSYU")).isNull() ? -1 : num(FQuery, "NSYU");
+    h.NYUCNT = num(FQuery, "NYUCNT");
+    h.VERNO = num(FQuery, "VERNO");
+    h.KANM = text(FQuery, "KANM");
+    h.SYUDRNM = text(FQuery, "SYUDRNM");
+    h.TANDR1NM = text(FQuery, "TANDR1NM");
+    h.TANDR2NM = text(FQuery, "TANDR2NM");
+    h.TANDR3NM = text(FQuery, "TANDR3NM");
+    h.WDRNM = text(FQuery, "WDRNM");
+    h.SUSERNM = text(FQuery, "SUSERNM");
+    h.SFLG = num(FQuery, "SFLG");
+    h.KFLG = num(FQuery, "KFLG");
+    h.DELKBN = num(FQuery, "DELKBN");
+    h.ACTKBN = num(FQuery, "ACTKBN");
+    h.NYURIYU = text(FQuery, "NYURIYU");
+    h.NYUBEFKEIKA = text(FQuery, "NYUBEFKEIKA");
+    h.NYUKEIKA = text(FQuery, "NYUKEIKA");
+    h.TAIJOUHO = text(FQuery, "TAIJOUHO");
+    h.TAIYAKU = text(FQuery, "TAIYAKU");
+    h.TAIHOU = text(FQuery, "TAIHOU");
+    FQuery.close();
+    // Age in completed years at the discharge, or at the admission while
+    // the patient is still in hospital.
+    const QDate ref = h.TDTE.isValid() ? h.TDTE : h.NDTE;
+    h.AGE = h.BIRTH.isValid() ? CommonU::AgeYears(ref, h.BIRTH) : -1;
+    return true;
+}
+
+void TPrtTaiyou::loadAllergies()
+{
+    // Entries of the same day keep the order they were registered in.
+    QString sql = QStringLiteral(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0)");
+    if (head.TDTE.isValid())
+        sql += QStringLiteral(R"( AND TO_CHAR("ADDDTE",'YYYYMMDD') <= :TDTE)");
+    sql += QStringLiteral(R"( ORDER BY "ADDDTE", "RNO")");
+    try {
+        FQuery.setSql(sql);
+        FQuery.setInt64(QStringLiteral("ID"), head.ID);
+        if (head.TDTE.isValid())
+            FQuery.setText(QStringLiteral("TDTE"), rec::yyyymmdd(head.TDTE), 8);
+        FQuery.open();
+        for (; !FQuery.eof(); FQuery.next()) {
+            TrecAlle a;
+            a.HKBN = num(FQuery, "HKBN");
+            a.ADDDTE = dateOf(FQuery.field(QStringLiteral("ADDDTE")));
+            a.ALLEHIN = str(FQuery, "ALLEHIN", 128);
+            a.HANNOU = str(FQuery, "HANNOU", 128);
+            a.HJIKI = str(FQuery, "HJIKI", 8);
+            a.KAFAMY = num(FQuery, "KAFAMY");
+            a.KAHOSP = num(FQuery, "KAHOSP");
+            a.COMM = str(FQuery, "COMM", 200);
+            aryAlle.push_back(a);
+        }
+        FQuery.close();
+    } catch (const std::exception&) {
+        FQuery.close();
+        aryAlle.clear();
+    }
+}
+
+void TPrtTaiyou::loadDevices()
+{
+    QString sql = QStringLiteral(R"(SELECT * FROM "KLOV"."M_DEVICE" WHERE "ID" = :ID AND "DELKBN" = 0)");
+    if (head.TDTE.isValid())
+        sql += QStringLiteral(R"( AND TO_CHAR("ADDDTE",'YYYYMMDD') <= :TDTE)");
+    sql += QStringLiteral(R"( ORDER BY "ADDDTE", "RNO")");
+    try {
+        FQuery.setSql(sql);
+        FQuery.setInt64(QStringLiteral("ID"), head.ID);
+        if (head.TDTE.isValid())
+            FQuery.setText(QStringLiteral("TDTE"), rec::yyyymmdd(head.TDTE), 8);
+        FQuery.open();
+        for (; !FQuery.eof(); FQuery.next()) {
+            TrecDevi d;
+            d.ADDDTE = dateOf(FQuery.field(QStringLiteral("ADDDTE")));
+            d.DEVICE = str(FQuery, "DEVICE", 200);
+            d.COMM = str(FQuery, "COMM", 200);
+            aryDevi.push_back(d);
+        }
+        FQuery.close();
+    } catch (const std::exception&) {
+        FQuery.close();
+        aryDevi.clear();
+    }
+}
+
+void TPrtTaiyou::loadDiseases(int kno, int verno)
+{
+    try {
+        FQuery.setSql(R"(SELECT Y."ID", B.*, T."SNO", T."SNO1", T."SNO2", M."ICD102013"
+  FROM "KLOV"."D_TAIYOU" Y
+  LEFT JOIN "KLOV"."D_TAIBYO" T ON Y."KNO" = T."KNO" AND Y."VERNO" = T."VERNO"
+  LEFT JOIN "KLOV"."D_KANBYO" B ON Y."ID" = B."ID" AND T."BNO" = B."BNO" AND B."DELKBN" = 0
+  LEFT JOIN "KLOV"."M_NMAIN" M ON B."BKNO" = M."BKNO"
+ WHERE Y."KNO" = :KNO AND Y."VERNO" = :VERNO AND T."SNO" > 0
+ ORDER BY T."SNO", T."SNO1", T."SNO2")");
+        FQuery.setInt(QStringLiteral("KNO"), kno);
+        FQuery.setInt(QStringLiteral("VERNO"), verno);
+        FQuery.open();
+        for (; !FQuery.eof(); FQuery.next()) {
+            TrecByo b;
+            b.BNO = num(FQuery, "BNO");
+            b.SNO = num(FQuery, "SNO");
+            b.SNO1 = str(FQuery, "SNO1", 4);
+            b.SNO2 = str(FQuery, "SNO2", 4);
+            b.BYONM = str(FQuery, "BYONM", 200);
+            b.DISTKBN = num(FQuery, "DISTKBN");
+            b.ICD102013 = str(FQuery, "ICD102013", 5);
+            b.HJIKI = str(FQuery, "HJIKI", 8);
+            b.ADDDTE = dateOf(FQuery.field(QStringLiteral("ADDDTE")));
+            b.TENKI = num(FQuery, "TENKI");
+            b.BIKO = str(FQuery, "BIKO", 255);
+            aryByo.push_back(b);
+        }
+        FQuery.close();
+    } catch (const std::exception&) {
+        FQuery.close();
+        aryByo.clear();
+    }
+}
+
+void TPrtTaiyou::loadOperations(int kno, int verno)
+{
+    try {
+        FQuery.setSql(R"(SELECT T."KNO", T."VERNO", D.*, D."KCODE", O1."USERNM" AS "OPEDR1NM",
+       O2."USERNM" AS "OPEDR2NM", J1."USERNM" AS "JYO1NM", J2."USERNM" AS "JYO2NM",
+       IU."USERNM" AS "INSUNM", DU."USERNM" AS "DELUNM"
+  FROM "KLOV"."D_TAIOPE" T
+  LEFT JOIN "KLOV"."D_TAIYOU" Y ON T."KNO" = Y."KNO" AND T."VERNO" = Y."VERNO"
+  LEFT JOIN "KLOV"."D_KANOPE" D ON Y."ID" = D."ID" AND T."ONO" = D."ONO" AND D."DELKBN" = 0
+  LEFT JOIN "KLOV"."M_USER" O1 ON D."OPEDR1" = O1."USERID"
+  LEFT JOIN "KLOV"."M_USER" O2 ON D."OPEDR2" = O2."USERID"
+  LEFT JOIN "KLOV"."M_USER" J1 ON D."JYO1" = J1."USERID"
+  LEFT JOIN "KLOV"."M_USER" J2 ON D."JYO2" = J2."USERID"
+  LEFT JOIN "KLOV"."M_USER" IU ON D."INSUSERID" = IU."USERID"
+  LEFT JOIN "KLOV"."M_USER" DU ON D."DELUSERID" = DU."USERID"
+ WHERE T."KNO" = :KNO AND T."VERNO" = :VERNO AND T."DELKBN" = 0
+ ORDER BY D."OPEDTE")");
+        FQuery.setInt(QStringLiteral("KNO"), kno);
+        FQuery.setInt(QStringLiteral("VERNO"), verno);
+        FQuery.open();
+        for (; !FQuery.eof(); FQuery.next()) {
+            TrecOpe o;
+            o.OPEDTE = dateOf(FQuery.field(QStringLiteral("OPEDTE")));
+            o.OPENM = str(FQuery, "OPENM", 200);
+            o.KCODE = str(FQuery, "KCODE", 12);
+            o.OPEDR1NM = str(FQuery, "OPEDR1NM", 64);
+            o.OPEDR2NM = str(FQuery, "OPEDR2NM", 64);
+            o.JYO1NM = str(FQuery, "JYO1NM", 128);
+            o.JYO2NM = str(FQuery, "JYO2NM", 128);
+            o.COMM = str(FQuery, "COMM", 255);
+            aryOpe.push_back(o);
+        }
+        FQuery.close();
+    } catch (const std::exception&) {
+        FQuery.close();
+        aryOpe.clear();
+    }
+}
+
+// ---------------------------------------------------------------- drawing helpers
+
+void TPrtTaiyou::font(double points)
+{
+    FSize = points;
+    FPrev->FontSize(points);
+}
+
+void TPrtTaiyou::fit(int width, const QString& text, double start, double minimum)
+{
+    double size = start;
+    FPrev->FontSize(size);
+    while (FPrev->TextWidth(text) > width && size > minimum) {
+        size -= 1;
+        FPrev->FontSize(size);
+    }
+}
+
+void TPrtTaiyou::label(int x1, int x2, int y1, int y2, const QString& text, double points)
+{
+    FPrev->BrushColor(kLabelGrey);
+    FPrev->FillRect(x1, x2, y1, y2);
+    font(points);
+    rectCC(x1, x2, y1, y2, text);
+}
+
+void TPrtTaiyou::cell(TTextRect draw, int x1, int x2, int y1, int y2, const QString& text)
+{
+    fit(std::abs(x2 - x1), text, FSize, 6);
+    (FPrev->*draw)(x1, x2, y1, y2, text);
+    FPrev->FontSize(FSize);
+}
+
+void TPrtTaiyou::rectLT(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectLT, x1, x2, y1, y2, t); }
+void TPrtTaiyou::rectLC(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectLC, x1, x2, y1, y2, t); }
+void TPrtTaiyou::rectCC(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectCC, x1, x2, y1, y2, t); }
+void TPrtTaiyou::rectRC(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectRC, x1, x2, y1, y2, t); }
+void TPrtTaiyou::rectRB(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectRB, x1, x2, y1, y2, t); }
+
+void TPrtTaiyou::vlines(std::initializer_list<int> xs, int y1, int y2)
+{
+    for (int x : xs)
+        FPrev->Line(x, x, y1, y2);
+}
+
+void TPrtTaiyou::newPage(int topLine)
+{
+    FPrev->NewPage();
+    if (topLine > 0)
+        FPrev->Line(kLeft, kRight, topLine, topLine);
+}
+
+void TPrtTaiyou::pageCheck(int limit)
+{
+    if (FY > limit) {
+        newPage(0);
+        FY = 180;
+    }
+}
+
+void TPrtTaiyou::blockBreak()
+{
+    newPage(200);
+    FY = 200;
+}
+
+namespace {
+
+// A column of flowed text inside a table row.
+struct TFlow {
+    QStringList lines;
+    int xl;
+    int xr;
+    double points;
+};
+
+} // namespace
+
+// Flows the columns of one table row from rowTop + 5 in rows of 32. When a
+// column does not fit above 2800, the row's part on this page is closed and
+// every column goes on together below a line at 200 on a new page. Draws the
+// column lines and the bottom line; returns the row's bottom.
+static int flowRow(TplPrev& prev, std::vector<TFlow>& flows, int rowTop, int minBottom, int minHeight,
+                   std::initializer_list<int> columns)
+{
+    auto close = [&](int top, int bottom) {
+        for (int x : columns)
+            prev.Line(x, x, top, bottom);
+        prev.Line(kLeft, kRight, bottom, bottom);
+    };
+    int yt = rowTop + 5;
+    for (;;) {
+        int end = yt;
+        bool more = false;
+        for (TFlow& f : flows) {
+            prev.FontSize(f.points);
+            end = std::max(end, prev.StringListOut(f.lines, foJustify, f.xl, f.xr, yt, kFlowBottom, 32, 0));
+            more = more || !f.lines.isEmpty();
+        }
+        const int bottom = std::max(minBottom, end + 5);
+        close(rowTop, bottom);
+        if (!more)
+            return bottom;
+        prev.NewPage();
+        prev.Line(kLeft, kRight, 200, 200);
+        rowTop = 200;
+        yt = 205;
+        minBottom = rowTop + minHeight;
+    }
+}
+
+// ---------------------------------------------------------------- drawing
+
+void TPrtTaiyou::Draw(TplPrev& prev, bool prnHosp, bool prnDtm, const QString& printTime)
+{
+    FPrev = &prev;
+    prev.BeginDoc();
+    try {
+        prev.FontName(kMincho);
+        prev.LineWidth(1);
+        prev.PenColor(Qt::black);
+        drawTitle(printTime, prnDtm);
+        drawPatientGrid();
+        drawAllergies();
+        pageCheck(kPageCheck);
+        drawDevices();
+        pageCheck(kPageCheck);
+        drawDiseases();
+        pageCheck(kPageCheck);
+        drawComplaint();
+        pageCheck(kPageCheck);
+        drawSection(QStringLiteral("入院までの経過（現病歴・既往歴・入院時現症,等）"), head.NYUBEFKEIKA);
+        pageCheck(kPageCheck);
+        drawSection(QStringLiteral("入院経過"), head.NYUKEIKA);
+        pageCheck(kPageCheck);
+        drawOperations();
+        pageCheck(kPageCheck);
+        drawSection(QStringLiteral("退院時状況"), head.TAIJOUHO);
+        pageCheck(kPageCheck);
+        drawSection(QStringLiteral("退院時投薬"), head.TAIYAKU);
+        pageCheck(kPageCheck);
+        drawSection(QStringLiteral("退院時方針"), head.TAIHOU);
+        // No page check after the last section: only the footer follows,
+        // and it has its own place on this page.
+        if (prnHosp)
+            drawFooter();
+    } catch (...) {
+        prev.EndDoc();
+        FPrev = nullptr;
+        throw;
+    }
+    prev.EndDoc();
+    FPrev = nullptr;
+}
+
+void TPrtTaiyou::drawTitle(const QString& printTime, bool prnDtm)
+{
+    QString title = QStringLiteral("退院時要約");
+    if (head.DELKBN == 1)
+        title += QStringLiteral(" 【削除済】");
+    else if (head.ACTKBN != 1)
+        title += QStringLiteral(" 【旧version】");
+    font(12);
+    rectLT(170, 1000, 200, 250, title);
+    if (prnDtm) {
+        font(9);
+        rectRB(1000, 1930, 200, 245, printTime);
+    }
+}
+
+void TPrtTaiyou::drawPatientGrid()
+{
+    const TTaiyouHead& h = head;
+    TplPrev& p = *FPrev;
+    const int r1 = 250, r2 = 293, r3 = 336, r4 = 379, r5 = 422, r6 = 465;
+
+    // Row 1
+    label(170, 300, r1, r2, QStringLiteral("氏名"));
+    fit(300, h.KNJNAME);
+    p.TextRectLC(310, 610, r1, r2, h.KNJNAME);
+    label(610, 740, r1, r2, QStringLiteral("患者ID"));
+    font(10);
+    rectRC(740, 940, r1, r2, QString::number(h.ID));
+    label(950, 1080, r1, r2, QStringLiteral("生年月日"));
+    font(10);
+    if (h.BIRTH.isValid())
+        rectCC(1080, 1420, r1, r2,
+                     QStringLiteral("(%1) ").arg(eraText::eraYear(h.BIRTH)) + dateText(h.BIRTH));
+    label(1420, 1600, r1, r2, QStringLiteral("年齢"));
+    font(10);
+    if (h.AGE >= 0)
+        rectCC(1600, 1740, r1, r2, QString::number(h.AGE) + QStringLiteral(" 歳"));
+    label(1740, 1850, r1, r2, QStringLiteral("性別"));
+    font(10);
+    rectCC(1850, 1930, r1, r2,
+                 h.SEX == 0 ? QStringLiteral("男") : h.SEX == 1 ? QStringLiteral("女") : QStringLiteral("不明"));
+    vlines({300, 610, 740, 950, 1080, 1420, 1600, 1740, 1850}, r1, r2);
+
+    // Row 2
+    label(170, 300, r2, r3, QStringLiteral("かな"));
+    fit(300, h.KNJKANA);
+    p.TextRectLC(310, 610, r2, r3, h.KNJKANA);
+    label(610, 740, r2, r3, QStringLiteral("住所"));
+    if (!h.POSTCD.isEmpty()) {
+        font(9);
+        p.TextOutLT(745, 295, QStringLiteral("〒") + h.POSTCD);
+    }
+    fit(660, h.ADR);
+    p.TextRectLC(920, 1580, r2, r3, h.ADR);
+    label(1580, 1680, r2, r3, QStringLiteral("電話"));
+    fit(220, h.TEL);
+    p.TextRectCC(1680, 1930, r2, r3, h.TEL);
+    vlines({300, 610, 740, 1580, 1680}, r2, r3);
+
+    // Row 3
+    label(170, 300, r3, r4, QStringLiteral("入院日"));
+    font(10);
+    rectLC(310, 570, r3, r4, dateText(h.NDTE));
+    label(570, 700, r3, r4, QStringLiteral("退院日"));
+    font(10);
+    rectLC(700, 950, r3, r4, dateText(h.TDTE));
+    label(950, 1080, r3, r4, QStringLiteral("入院種別"));
+    font(10);
+    rectLC(1090, 1420, r3, r4,
+                 h.NSYU == 0 ? QStringLiteral("定例") : h.NSYU == 1 ? QStringLiteral("予定外") : QString());
+    label(1420, 1600, r3, r4, QStringLiteral("今回含め"));
+    font(10);
+    if (h.NYUCNT != 0)
+        rectLC(1610, 1930, r3, r4, QString::number(h.NYUCNT) + QStringLiteral("回目入院"));
+    vlines({300, 570, 700, 950, 1080, 1420, 1600}, r3, r4);
+
+    // Row 4
+    label(170, 300, r4, r5, QStringLiteral("診療科"));
+    font(10);
+    rectLC(310, 570, r4, r5, h.KANM);
+    label(570, 700, r4, r5, QStringLiteral("担当医"));
+    QStringList doctors;
+    for (const QString& d : {h.TANDR1NM, h.TANDR2NM, h.TANDR3NM})
+        if (!d.trimmed().isEmpty())
+            doctors << d.trimmed();
+    const QString tan = doctors.join(QLatin1Char('/'));
+    fit(710, tan);
+    p.TextRectLC(710, 1420, r4, r5, tan);
+    label(1420, 1550, r4, r5, QStringLiteral("主治医"));
+    font(10);
+    rectLC(1560, 1930, r4, r5, h.SYUDRNM);
+    vlines({300, 570, 700, 1420, 1550}, r4, r5);
+
+    // Row 5
+    label(170, 300, r5, r6, QStringLiteral("version"));
+    font(10);
+    const QString ver = h.KFLG == 1
+        ? QStringLiteral("%1版(%2)").arg(h.VERNO).arg(dateText(h.VERDTE))
+        : QStringLiteral("%1版(完成確認前)").arg(h.VERNO);
+    rectLC(310, 570, r5, r6, ver);
+    label(570, 700, r5, r6, QStringLiteral("記載者"));
+    font(10);
+    rectLC(710, 1000, r5, r6, h.WDRNM);
+    label(1160, 1290, r5, r6, QStringLiteral("承認"));
+    font(10);
+    rectCC(1290, 1420, r5, r6, h.SFLG == 1 ? QStringLiteral("済") : QStringLiteral("未"));
+    label(1420, 1550, r5, r6, QStringLiteral("承認者"));
+    font(10);
+    if (h.SFLG == 1)
+        rectLC(1560, 1930, r5, r6, h.SUSERNM);
+    vlines({300, 570, 700, 1160, 1290, 1420, 1550}, r5, r6);
+
+    for (int y : {r2, r3, r4, r5})
+        p.Line(kLeft, kRight, y, y);
+    p.RectLine(kLeft, kRight, r1, r6);
+    FY = r6;
+}
+
+void TPrtTaiyou::drawAllergies()
+{
+    if (aryAlle.empty())
+        return;
+    TplPrev& p = *FPrev;
+    FY += 20;
+    const TrecAlle& first = aryAlle.front();
+    if (first.HKBN == 0) {
+        // The earliest entry says there is none: that alone is printed.
+        const int y = FY;
+        label(170, 560, y, y + 43, QStringLiteral("アレルギー・不適応反応"), 10);
+        font(10);
+        rectLC(560, 700, y, y + 43, QStringLiteral("なし"));
+        label(700, 870, y, y + 43, QStringLiteral("登録日"), 10);
+        font(9);
+        rectLC(870, 1050, y, y + 43, dateText(first.ADDDTE));
+        vlines({560, 700, 870}, y, y + 43);
+        p.RectLine(170, 1050, y, y + 43);
+        FY = y + 43;
+        return;
+    }
+    drawAllergyGroup(1);
+    if (FY > kRowBreak)
+        blockBreak();
+    drawAllergyGroup(2);
+}
+
+void TPrtTaiyou::drawAllergyGroup(int hkbn)
+{
+    TplPrev& p = *FPrev;
+    bool header = true;
+    for (const TrecAlle& a : aryAlle) {
+        if (a.HKBN != hkbn)
+            continue;
+        if (header) {
+            // The group's heading and column titles stay with its first row.
+            if (FY + 86 > kRowBreak)
+                blockBreak();
+            int y = FY;
+            label(170, 560, y, y + 43, QStringLiteral("アレルギー・不適応反応"), 10);
+            font(10);
+            rectLC(560, 700, y, y + 43, hkbn == 1 ? QStringLiteral("あり") : QStringLiteral("不詳"));
+            vlines({560}, y, y + 43);
+            p.RectLine(170, 700, y, y + 43);
+            y += 43;
+            p.BrushColor(kLabelGrey);
+            p.FillRect(kLeft, kRight, y, y + 43);
+            font(10);
+            rectLC(180, 435, y, y + 43, QStringLiteral("食品・薬物等"));
+            rectLC(445, 700, y, y + 43, QStringLiteral("反応"));
+            rectLC(710, 880, y, y + 43, QStringLiteral("発生時期"));
+            rectLC(890, 1060, y, y + 43, QStringLiteral("登録日"));
+            rectLC(1070, 1560, y, y + 43, QStringLiteral("確認法"));
+            rectLC(1570, 1930, y, y + 43, QStringLiteral("コメント"));
+            vlines({435, 700, 880, 1060, 1560}, y, y + 43);
+            p.RectLine(kLeft, kRight, y, y + 43);
+            FY = y + 43;
+            header = false;
+        } else if (FY > kRowBreak) {
+            blockBreak();
+        }
+        const int y = FY;
+        fit(255, a.ALLEHIN);
+        p.TextRectLC(180, 435, y, y + 43, a.ALLEHIN);
+        fit(255, a.HANNOU);
+        p.TextRectLC(445, 700, y, y + 43, a.HANNOU);
+        const QString hjiki = rec::hjikiPrintText(a.HJIKI);
+        fit(180, hjiki);
+        p.TextRectCC(700, 880, y, y + 43, hjiki);
+        font(10);
+        rectCC(880, 1060, y, y + 43, dateText(a.ADDDTE));
+        font(8);
+        auto box = [&](int x1, int x2, bool ticked) {
+            if (ticked) {
+                p.BrushColor(Qt::black);
+                p.Rectangle(x1, x2, y + 11, y + 32);
+            } else {
+                p.RectLine(x1, x2, y + 11, y + 32);
+            }
+        };
+        box(1080, 1100, a.KAFAMY == 1);
+        rectLC(1105, 1320, y, y + 43, QStringLiteral("本人・家族申告"));
+        box(1320, 1340, a.KAHOSP == 1);
+        rectLC(1345, 1560, y, y + 43,
+                     hkbn == 1 ? QStringLiteral("医療従事者申告") : QStringLiteral("医療従事者確認"));
+        std::vector<TFlow> flows{{paragraphs(a.COMM), 1565, 1925, 9}};
+        FY = flowRow(p, flows, y, y + 43, 43, {170, 435, 700, 880, 1060, 1560, 1930});
+    }
+}
+
+void TPrtTaiyou::drawDevices()
+{
+    if (aryDevi.empty())
+        return;
+    TplPrev& p = *FPrev;
+    FY += 20;
+    int y = FY;
+    label(170, 435, y, y + 43, QStringLiteral("デバイス情報"), 10);
+    p.RectLine(170, 435, y, y + 43);
+    y += 43;
+    p.BrushColor(kLabelGrey);
+    p.FillRect(kLeft, kRight, y, y + 43);
+    font(10);
+    rectLC(180, 435, y, y + 43, QStringLiteral("デバイス"));
+    rectLC(445, 610, y, y + 43, QStringLiteral("装着日"));
+    rectLC(620, 1930, y, y + 43, QStringLiteral("コメント"));
+    vlines({435, 610}, y, y + 43);
+    p.RectLine(kLeft, kRight, y, y + 43);
+    FY = y + 43;
+    for (size_t i = 0; i < aryDevi.size(); ++i) {
+        const TrecDevi& d = aryDevi[i];
+        y = FY;
+        fit(255, d.DEVICE);
+        p.TextRectLC(180, 435, y, y + 43, d.DEVICE);
+        font(10);
+        rectLC(445, 610, y, y + 43, dateText(d.ADDDTE));
+        fit(1310, d.COMM);
+        p.TextRectLC(620, 1930, y, y + 43, d.COMM);
+        vlines({170, 435, 610, 1930}, y, y + 43);
+        p.Line(kLeft, kRight, y + 43, y + 43);
+        FY = y + 43;
+        if (FY > kRowBreak && i + 1 < aryDevi.size())
+            blockBreak();
+    }
+}
+
+void TPrtTaiyou::drawDiseases()
+{
+    if (aryByo.empty())
+        return;
+    TplPrev& p = *FPrev;
+    FY += 20;
+    int y = FY;
+    p.BrushColor(kLabelGrey);
+    p.FillRect(kLeft, kRight, y, y + 43);
+    font(10);
+    rectLC(190, 272, y, y + 43, QStringLiteral("＃"));
+    rectLC(282, 710, y, y + 43, QStringLiteral("病名"));
+    rectCC(710, 830, y, y + 43, QStringLiteral("ICD-10"));
+    rectCC(830, 1010, y, y + 43, QStringLiteral("発生時期"));
+    rectLC(1020, 1180, y, y + 43, QStringLiteral("登録日"));
+    rectCC(1180, 1300, y, y + 43, QStringLiteral("転帰"));
+    rectLC(1310, 1930, y, y + 43, QStringLiteral("コメント"));
+    vlines({272, 710, 830, 1010, 1180, 1300}, y, y + 43);
+    p.RectLine(kLeft, kRight, y, y + 43);
+    FY = y + 43;
+    for (const TrecByo& b : aryByo) {
+        if (FY > kRowBreak)
+            blockBreak();
+        y = FY;
+        font(10);
+        rectCC(170, 204, y, y + 43, QString::number(b.SNO));
+        rectCC(204, 238, y, y + 43, b.SNO1);
+        rectCC(238, 272, y, y + 43, b.SNO2);
+        const QString name = b.BYONM + (b.DISTKBN == 1 ? QStringLiteral("疑い") : QString());
+        int nameBottom = y + 43;
+        fit(433, name, 10, 7);
+        if (p.TextWidth(name) > 433) {
+            // Still too wide at 7 points: 6 points in up to three rows.
+            font(6);
+            QStringList lines{name};
+            nameBottom = std::max(nameBottom, p.StringListOut(lines, foJustify, 275, 708, y, y + 43, 21, 0));
+        } else {
+            rectLC(277, 710, y, y + 43, name);
+        }
+        font(10);
+        rectCC(710, 830, y, y + 43, b.ICD102013);
+        const QString hjiki = rec::hjikiPrintText(b.HJIKI);
+        fit(180, hjiki);
+        p.TextRectCC(830, 1010, y, y + 43, hjiki);
+        font(10);
+        rectCC(1010, 1180, y, y + 43, dateText(b.ADDDTE));
+        rectCC(1180, 1300, y, y + 43, rec::tenkiName(b.TENKI));
+        std::vector<TFlow> flows{{paragraphs(b.BIKO), 1305, 1925, 9}};
+        FY = flowRow(p, flows, y, nameBottom, 43, {170, 204, 238, 272, 710, 830, 1010, 1180, 1300, 1930});
+    }
+}
+
+void TPrtTaiyou::drawComplaint()
+{
+    TplPrev& p = *FPrev;
+    FY += 20;
+    const int y = FY;
+    label(170, 470, y, y + 43, QStringLiteral("主訴または入院理由"), 10);
+    fit(1450, head.NYURIYU);
+    p.TextRectLC(480, 1930, y, y + 43, head.NYURIYU);
+    vlines({470}, y, y + 43);
+    p.RectLine(kLeft, kRight, y, y + 43);
+    FY = y + 43;
+}
+
+void TPrtTaiyou::drawSection(const QString& title, const QString& body)
+{
+    TplPrev& p = *FPrev;
+    FY += 20;
+    const int y = FY;
+    p.BrushColor(kLabelGrey);
+    p.FillRect(kLeft, kRight, y, y + 43);
+    font(10);
+    rectLC(180, 1930, y, y + 43, title);
+    p.RectLine(kLeft, kRight, y, y + 43);
+
+    QStringList lines = body.trimmed().isEmpty() ? QStringList{QStringLiteral(" ")} : paragraphs(body);
+    int top = y + 43;
+    int yt = top + 5;
+    for (;;) {
+        font(10);
+        const int end = p.StringListOut(lines, {}, 180, 1925, yt, kFlowBottom, 32, 0);
+        if (lines.isEmpty()) {
+            const int bottom = std::max(end + 5, top + 43);
+            vlines({kLeft, kRight}, top, bottom);
+            p.Line(kLeft, kRight, bottom, bottom);
+            FY = bottom;
+            return;
+        }
+        // The frame is closed below the last row that fitted and goes on
+        // at the top of the next page.
+        const int close = 2810 - ((2805 - top) % 32);
+        vlines({kLeft, kRight}, top, close);
+        p.Line(kLeft, kRight, close, close);
+        newPage(180);
+        top = 180;
+        yt = 185;
+    }
+}
+
+void TPrtTaiyou::drawOperations()
+{
+    if (aryOpe.empty())
+        return;
+    TplPrev& p = *FPrev;
+    FY += 20;
+    int y = FY;
+    label(170, 350, y, y + 52, QStringLiteral("手術・手技"), 10);
+    p.RectLine(170, 350, y, y + 52);
+    y += 52;
+    p.BrushColor(kLabelGrey);
+    p.FillRect(kLeft, kRight, y, y + 52);
+    font(10);
+    rectCC(180, 350, y, y + 52, QStringLiteral("実施日"));
+    rectLC(360, 850, y, y + 52, QStringLiteral("内容"));
+    font(9);
+    rectCC(860, 950, y, y + 52, QStringLiteral("CODE"));
+    font(10);
+    rectLC(960, 1320, y, y + 52, QStringLiteral("術者/助手"));
+    rectLC(1330, 1930, y, y + 52, QStringLiteral("コメント"));
+    vlines({350, 860, 950, 1320}, y, y + 52);
+    p.RectLine(kLeft, kRight, y, y + 52);
+    FY = y + 52;
+    for (const TrecOpe& o : aryOpe) {
+        if (FY > kRowBreak)
+            blockBreak();
+        y = FY;
+        font(10);
+        rectCC(170, 350, y, y + 52, dateText(o.OPEDTE));
+        fit(90, o.KCODE);
+        p.TextRectCC(860, 950, y, y + 52, o.KCODE);
+        QString surgeons = o.OPEDR1NM.trimmed();
+        if (!o.OPEDR2NM.trimmed().isEmpty())
+            surgeons += QLatin1Char(' ') + o.OPEDR2NM.trimmed();
+        QString assistants = o.JYO1NM.trimmed();
+        if (!o.JYO2NM.trimmed().isEmpty())
+            assistants += QLatin1Char(' ') + o.JYO2NM.trimmed();
+        const QString staff = assistants.isEmpty() ? surgeons : surgeons + QLatin1Char('/') + assistants;
+        fit(365, staff);
+        p.TextRectLC(955, 1320, y, y + 52, staff);
+        std::vector<TFlow> flows{{paragraphs(o.OPENM), 350, 860, 9}, {paragraphs(o.COMM), 1325, 1925, 9}};
+        FY = flowRow(p, flows, y, y + 52, 52, {170, 350, 860, 950, 1320, 1930});
+    }
+}
+
+void TPrtTaiyou::drawFooter()
+{
+    TplPrev& p = *FPrev;
+    const int y = FY >= 2700 ? FY + 5 : 2800;
+    font(10);
+    rectLC(170, 1930, y, y + 36, hosp.HOSPNM);
+    QString line = hosp.POSTCD.isEmpty() ? hosp.HOSPADR
+                                         : QStringLiteral("〒") + hosp.POSTCD + QLatin1Char(' ') + hosp.HOSPADR;
+    if (!hosp.TEL.isEmpty())
+        line += QStringLiteral("  TEL:") + hosp.TEL;
+    if (!hosp.FAX.isEmpty())
+        line += QStringLiteral("  FAX:") + hosp.FAX;
+    fit(1760, line, 9);
+    p.TextRectLC(170, 1930, y + 36, y + 72, line);
+}
+
+// ---------------------------------------------------------------- entry points
+
+bool DrawTaiyou(TplPrev& prev, QWidget* parent, int kno, int verno, bool prnHosp, bool prnDtm, QString* error)
+{
+    if (error)
+        error->clear();
+    TQuery query(&dm().ADOCPOST);
+    TPrtTaiyou prt(query);
+    QString printTime;
+    try {
+        printTime = CommonU::GetServerTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+        if (!prt.Load(kno, verno)) {
+            msg::warning(parent, QStringLiteral("この患者IDは存在しません。"));
+            return false;
+        }
+    } catch (const std::exception& e) {
+        if (error)
+            *error = errorWarningText(e);
+        return false;
+    }
+    try {
+        prt.Draw(prev, prnHosp, prnDtm, printTime);
+    } catch (const std::exception& e) {
+        if (error)
+            *error = errorWarningText(e);
+    }
+    return true;
+}
+
+bool PrintTaiyou(QWidget* parent, int kno, int verno, bool prnHosp, bool prnDtm)
+{
+    TplSetPrinter setPrinter;
+    selectA4Portrait(setPrinter);
+    TplPrev prev(parent);
+    prev.SetplSetPrinter(&setPrinter);
+    prev.FTitle = QStringLiteral("退院サマリー印刷");
+    QString error;
+    if (!DrawTaiyou(prev, parent, kno, verno, prnHosp, prnDtm, &error)) {
+        if (!error.isEmpty())
+            msg::warning(parent, error);
+        return false;
+    }
+    prev.ShowModal();
+    if (!error.isEmpty())
+        msg::warning(parent, error);
+    return true;
+}

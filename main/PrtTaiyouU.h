@@ -1,0 +1,169 @@
+#pragma once
+// The printed discharge summary ("退院時要約"): reads one summary version with
+// its patient, the hospital, and the patient's allergies, devices, diseases
+// and operations, and draws the A4 document onto a TplPrev.
+//
+// Positions are tenths of a millimetre on the sheet (A4 portrait 2100 x 2970);
+// every text is set in "ＭＳ Ｐ明朝".
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <initializer_list>
+#include <vector>
+
+class QWidget;
+class TplPrev;
+class TQuery;
+
+// ---- Shift-JIS byte capacities ----------------------------------------------
+
+// Bytes the text takes in the system code page (windows-31j): ASCII and
+// half-width katakana 1, other characters 2; a character the code page lacks
+// counts as the converter's substitute.
+int sjisLength(const QString& text);
+// The longest start of `text` that fits `capacity` bytes, cut at a character
+// boundary (never inside a two-byte character or a surrogate pair).
+QString sjisLeft(const QString& text, int capacity);
+
+// ---- Print records ---------------------------------------------------------
+
+struct TrecAlle {        // allergy
+    int HKBN = 0;
+    QDate ADDDTE;
+    QString ALLEHIN;     // 128 bytes
+    QString HANNOU;      // 128
+    QString HJIKI;       // 8
+    int KAFAMY = 0;
+    int KAHOSP = 0;
+    QString COMM;        // 200
+};
+
+struct TrecDevi {        // device
+    QDate ADDDTE;
+    QString DEVICE;      // 200
+    QString COMM;        // 200
+};
+
+struct TrecByo {         // disease listed under a "#" number
+    int BNO = 0;
+    int SNO = 0;
+    QString SNO1;        // 4
+    QString SNO2;        // 4
+    QString BYONM;       // 200
+    int DISTKBN = 0;
+    QString ICD102013;   // 5
+    QString HJIKI;       // 8
+    QDate ADDDTE;
+    int TENKI = 0;
+    QString BIKO;        // 255
+};
+
+struct TrecOpe {         // operation
+    QDate OPEDTE;
+    QString OPENM;       // 200
+    QString KCODE;       // 12
+    QString OPEDR1NM;    // 64
+    QString OPEDR2NM;    // 64
+    QString JYO1NM;      // 128
+    QString JYO2NM;      // 128
+    QString COMM;        // 255
+};
+
+// Values of the summary row held for the drawing.
+struct TTaiyouHead {
+    qint64 ID = 0;
+    QString KNJNAME, KNJKANA, POSTCD, ADR, TEL;
+    int SEX = -1;
+    QDate BIRTH, NDTE, TDTE, VERDTE;   // TDTE invalid when not discharged
+    int AGE = -1;
+    int NSYU = -1, NYUCNT = 0, VERNO = 0;
+    QString KANM, SYUDRNM, TANDR1NM, TANDR2NM, TANDR3NM, WDRNM, SUSERNM;
+    int SFLG = 0, KFLG = 0, DELKBN = 0, ACTKBN = 1;
+    QString NYURIYU, NYUBEFKEIKA, NYUKEIKA, TAIJOUHO, TAIYAKU, TAIHOU;
+};
+
+struct THospInfo {
+    QString HOSPNM, POSTCD, HOSPADR, TEL, FAX;
+};
+
+// ---- The print routine -----------------------------------------------------
+
+class TPrtTaiyou {
+public:
+    // Statements run on `query` (bound to the shared connection).
+    explicit TPrtTaiyou(TQuery& query);
+
+    // Runs the six statements for (kno, verno). False when the summary row
+    // does not exist; the block arrays are then empty. Errors of the first
+    // two statements propagate; a failing block statement leaves its array
+    // empty.
+    bool Load(int kno, int verno);
+
+    // Draws the whole document: BeginDoc … EndDoc on `prev`. An error while
+    // drawing ends the recording (what was drawn stays) and is rethrown.
+    // `printTime` is the text of the output time, "yyyy/mm/dd hh:nn:ss".
+    void Draw(TplPrev& prev, bool prnHosp, bool prnDtm, const QString& printTime);
+
+    THospInfo hosp;
+    TTaiyouHead head;
+    std::vector<TrecAlle> aryAlle;
+    std::vector<TrecDevi> aryDevi;
+    std::vector<TrecByo> aryByo;
+    std::vector<TrecOpe> aryOpe;
+
+private:
+    void loadHosp();
+    bool loadHead(int kno, int verno);
+    void loadAllergies();
+    void loadDevices();
+    void loadDiseases(int kno, int verno);
+    void loadOperations(int kno, int verno);
+
+    void drawTitle(const QString& printTime, bool prnDtm);
+    void drawPatientGrid();
+    void drawAllergies();
+    void drawAllergyGroup(int hkbn);
+    void drawDevices();
+    void drawDiseases();
+    void drawComplaint();
+    void drawSection(const QString& title, const QString& text);
+    void drawOperations();
+    void drawFooter();
+
+    // Drawing helpers.
+    void font(double points);
+    void fit(int width, const QString& text, double start = 10, double minimum = 6);
+    void label(int x1, int x2, int y1, int y2, const QString& text, double points = 9);
+    // One line in its box at the current size, set smaller (down to 6 points)
+    // when it would not fit the box's width; the size is set back afterwards.
+    void rectLT(int x1, int x2, int y1, int y2, const QString& text);
+    void rectLC(int x1, int x2, int y1, int y2, const QString& text);
+    void rectCC(int x1, int x2, int y1, int y2, const QString& text);
+    void rectRC(int x1, int x2, int y1, int y2, const QString& text);
+    void rectRB(int x1, int x2, int y1, int y2, const QString& text);
+    using TTextRect = void (TplPrev::*)(int, int, int, int, const QString&);
+    void cell(TTextRect draw, int x1, int x2, int y1, int y2, const QString& text);
+    void vlines(std::initializer_list<int> xs, int y1, int y2);
+    void newPage(int topLine);
+    void pageCheck(int limit);
+    // Starts a new page inside a block: a line across 170–1930 at y = 200.
+    void blockBreak();
+
+    TQuery& FQuery;
+    TplPrev* FPrev = nullptr;
+    int FY = 0;            // current y on the page being drawn
+    double FSize = 10;     // font size chosen for the cells being drawn
+};
+
+// Reads (kno, verno) and draws it into `prev` without showing it. False when
+// the summary does not exist ("この患者IDは存在しません。" shown, nothing
+// drawn). A drawing error ends the recording and is returned in `error`
+// (the warning text of the exception); the pages drawn until then remain.
+bool DrawTaiyou(TplPrev& prev, QWidget* parent, int kno, int verno, bool prnHosp, bool prnDtm,
+                QString* error = nullptr);
+
+// The print of the main window: printer preamble, draw, then the preview
+// modally (printing happens from there). A drawing error shows the preview of
+// what was drawn and then the error. False when nothing was shown.
+bool PrintTaiyou(QWidget* parent, int kno, int verno, bool prnHosp, bool prnDtm);
