@@ -465,12 +465,13 @@ FROM "KLOV"."D_TAIYOU" D
     case 4: sql += QStringLiteral("  AND D.\"KFLG\" = 1\n"); break;
     default: break;
     }
-    // The typed texts are bound; their own % and _ still act as wildcards.
+    // The typed texts are bound; their own % and _ still act as wildcards,
+    // and a backslash is just a character.
     if (!byonm.isEmpty())
-        sql += QStringLiteral(R"(  AND KB."BYONM" LIKE '%' || :BYONM || '%'
+        sql += QStringLiteral(R"(  AND KB."BYONM" LIKE '%' || :BYONM || '%' ESCAPE ''
 )");
     if (!icd10.isEmpty())
-        sql += QStringLiteral(R"(  AND B."ICD102013" LIKE '%' || :ICD10 || '%'
+        sql += QStringLiteral(R"(  AND B."ICD102013" LIKE '%' || :ICD10 || '%' ESCAPE ''
 )");
     if (diseaseFilter && cbOnlySyu->isChecked())
         sql += QStringLiteral("  AND TB.\"SNO\" = 1\n");

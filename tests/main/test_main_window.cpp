@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, DiseaseSearchIsDistinctAndBound)
     summary(2, 1, 200, "2024-01-01", "2024-01-10");
     sql(R"(INSERT INTO "KLOV"."M_NMAIN" ("BKNO","BYONM","ICD102013") VALUES ('B1','肺炎','J18.9'),('B2','胃炎','K29.7');
            INSERT INTO "KLOV"."D_KANBYO" ("ID","BNO","RNO","BKNO","BYONM","DELKBN") VALUES
-             (100,1,1,'B1','細菌性肺炎',0),(100,2,1,'B1','誤嚥性肺炎',0),(200,1,1,'B2','O''Brien胃炎 100%\x',0);
+             (100,1,1,'B1','細菌性肺炎 5%',0),(100,2,1,'B1','誤嚥性肺炎',0),(200,1,1,'B2','O''Brien胃炎 100%\x',0);
            INSERT INTO "KLOV"."D_TAIBYO" ("KNO","VERNO","BNO","SNO") VALUES (1,1,1,1),(1,1,2,2),(2,1,1,2);)");
     auto m = openMain("boss");
     m->edtByonm->setText(QStringLiteral(" 肺炎 "));
@@ -155,6 +155,9 @@ TEST_F(MainWindowTest, DiseaseSearchIsDistinctAndBound)
     m->edtByonm->setText(QStringLiteral("100%\\"));
     m->bbtnFilter->click();
     EXPECT_TRUE(boxes.boxes.isEmpty()) << boxes.last().toStdString();
+    m->edtByonm->setText(QStringLiteral("\\%"));
+    m->bbtnFilter->click();
+    EXPECT_EQ(keys(*m), (QStringList{"2/1"})) << "a backslash escapes nothing";
     m->edtByonm->setText(QStringLiteral("細%肺"));
     m->bbtnFilter->click();
     EXPECT_EQ(keys(*m), (QStringList{"1/1"})) << "the user's % still matches anything";
