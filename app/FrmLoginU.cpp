@@ -81,14 +81,14 @@ bool TFrmLogin::eventFilter(QObject* watched, QEvent* event)
 void TFrmLogin::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
-    if (!FConnected) {
-        if (!ConnectDb()) {
+    // Connect once the dialog is on the screen: pumping events inside the
+    // show event would map the window before it is laid out.
+    QTimer::singleShot(0, this, [this] {
+        if (!FConnected && !ConnectDb()) {
             FTerminate = true;
-            QTimer::singleShot(0, this, &QDialog::reject);
+            reject();
             return;
         }
-    }
-    QTimer::singleShot(0, this, [this] {
         QApplication::processEvents();
         if (edtUser->text().isEmpty())
             edtUser->setFocus();

@@ -3,6 +3,7 @@
 #include "app/CommonU.h"
 #include "app/Globals.h"
 #include "app/MsgBox.h"
+#include "app/SjisText.h"
 #include "app/UntDM.h"
 #include "controls/EraText.h"
 #include "controls/PlPrev.h"
@@ -11,85 +12,12 @@
 #include "db/Query.h"
 #include "db/Records.h"
 
-#include <unicode/ucnv.h>
 
 #include <QColor>
 #include <algorithm>
 #include <memory>
 
-// ---------------------------------------------------------------- Shift-JIS
 
-namespace {
-
-struct TConverterClose {
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using TConverterPtr = std::unique_ptr<UConverter, TConverterClose>;
-
-TConverterPtr openSjis()
-{
-    UErrorCode err = U_ZERO_ERROR;
-    TConverterPtr cv(ucnv_open("windows-31j", &err));
-    if (U_FAILURE(err))
-        return nullptr;
-    return cv;
-}
-
-// Bytes of one character (one code point, given as 1 or 2 UTF-16 units).
-int charBytes(UConverter* cv, const QChar* units, int count)
-{
-    if (cv) {
-        char buf[16];
-        UErrorCode err = U_ZERO_ERROR;
-        const int32_t n = ucnv_fromUChars(cv, buf, sizeof buf, reinterpret_cast<const UChar*>(units), count, &err);
-        if (U_SUCCESS(err) && n > 0)
-            return n;
-    }
-    const char16_t u = units[0].unicode();
-    if (count == 1 && (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)))
-        return 1;
-    return 2;
-}
-
-// Length in UTF-16 units of the code point at i.
-int unitsAt(const QString& s, qsizetype i)
-{
-    return (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) ? 2 : 1;
-}
-
-} // namespace
-
-int sjisLength(const QString& text)
-{
-    const TConverterPtr cv = openSjis();
-    int bytes = 0;
-    for (qsizetype i = 0; i < text.size();) {
-        const int n = unitsAt(text, i);
-        bytes += charBytes(cv.get(), text.constData() + i, n);
-        i += n;
-    }
-    return bytes;
-}
-
-QString sjisLeft(const QString& text, int capacity)
-{
-    if (capacity <= 0)
-        return {};
-    if (text.size() * 2 <= capacity)   // no character takes more than two bytes
-        return text;
-    const TConverterPtr cv = openSjis();
-    int bytes = 0;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const int n = unitsAt(text, i);
-        const int b = charBytes(cv.get(), text.constData() + i, n);
-        if (bytes + b > capacity)
-            break;
-        bytes += b;
-        i += n;
-    }
-    return text.left(i);
-}
 
 // ---------------------------------------------------------------- helpers
 
@@ -133,7 +61,7 @@ QStringList paragraphs(const QString& text)
 QString str(const TQuery& q, const char* name, int capacity)
 {
     const TField f = q.field(QString::fromLatin1(name));
-    return f.isNull() ? QString() : sjisLeft(f.asString(), capacity);
+    return f.isNull() ? QString() : sjis::cutToBytes(f.asString(), capacity);
 }
 
 int num(const TQuery& q, const char* name)

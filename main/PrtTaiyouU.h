@@ -16,16 +16,6 @@ class QWidget;
 class TplPrev;
 class TQuery;
 
-// ---- Shift-JIS byte capacities ----------------------------------------------
-
-// Bytes the text takes in the system code page (windows-31j): ASCII and
-// half-width katakana 1, other characters 2; a character the code page lacks
-// counts as the converter's substitute.
-int sjisLength(const QString& text);
-// The longest start of `text` that fits `capacity` bytes, cut at a character
-// boundary (never inside a two-byte character or a surrogate pair).
-QString sjisLeft(const QString& text, int capacity);
-
 // ---- Print records ---------------------------------------------------------
 
 struct TrecAlle {        // allergy

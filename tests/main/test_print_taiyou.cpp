@@ -2,6 +2,7 @@
 // through the page recorder, then read back from the recorded pages (texts
 // with their boxes, lines and filled rectangles) and rendered to PNG/PDF.
 
+#include "app/SjisText.h"
 #include "main/PrtTaiyouU.h"
 
 #include "app/Theme.h"
@@ -283,13 +284,13 @@ protected:
 
 TEST(SjisText, CapacityCutsAtCharacterBoundaries)
 {
-    EXPECT_EQ(sjisLength(QStringLiteral("ABｱｲ漢字")), 8);
-    EXPECT_EQ(sjisLeft(QStringLiteral("AB漢字"), 3), QStringLiteral("AB"));      // never half a character
-    EXPECT_EQ(sjisLeft(QStringLiteral("AB漢字"), 4), QStringLiteral("AB漢"));
-    EXPECT_EQ(sjisLeft(QStringLiteral("ｱｲｳ"), 2), QStringLiteral("ｱｲ"));
-    EXPECT_EQ(sjisLeft(fullWidth(QChar(0x75C5), 150), 200), fullWidth(QChar(0x75C5), 100));
+    EXPECT_EQ(sjis::byteLength(QStringLiteral("ABｱｲ漢字")), 8);
+    EXPECT_EQ(sjis::cutToBytes(QStringLiteral("AB漢字"), 3), QStringLiteral("AB"));      // never half a character
+    EXPECT_EQ(sjis::cutToBytes(QStringLiteral("AB漢字"), 4), QStringLiteral("AB漢"));
+    EXPECT_EQ(sjis::cutToBytes(QStringLiteral("ｱｲｳ"), 2), QStringLiteral("ｱｲ"));
+    EXPECT_EQ(sjis::cutToBytes(fullWidth(QChar(0x75C5), 150), 200), fullWidth(QChar(0x75C5), 100));
     const QString emoji = QStringLiteral("a\U0001F600b");   // not in the code page
-    EXPECT_FALSE(sjisLeft(emoji, 2).endsWith(QChar(0xD83D)));
+    EXPECT_FALSE(sjis::cutToBytes(emoji, 2).endsWith(QChar(0xD83D)));
 }
 
 TEST_F(PrintTaiyouTest, MissingSummaryWarnsAndDrawsNothing)

@@ -1,0 +1,23 @@
+#pragma once
+// The patient's disease list: add, change, delete, history and print.
+
+#include "patient/PatientRecordList.h"
+
+class TFrmMntKanbyo : public TFrmPatientRecordList {
+    Q_OBJECT
+public:
+    explicit TFrmMntKanbyo(QWidget* parent = nullptr);
+
+protected:
+    QString listSql(bool history) const override;
+    QList<TGridColumn> gridColumns() const override;
+    std::optional<QVariant> runEditor(qint64 id, bool newRecord) override;
+    QString locateField() const override { return QStringLiteral("SKEY"); }
+    bool deleteAllowed() override;
+    QString deleteQuestion() const override;
+    void deleteCurrent(TConnection& conn) override;
+    bool drawPrint(qint64 id) override;
+};
+
+// Opens the disease list of the patient (0 = none chosen yet) modally.
+void OpenKanbyoList(QWidget* parent, qint64 id);

@@ -1,0 +1,395 @@
+#include "patient/PatientRecordList.h"
+
+#include "app/Globals.h"
+#include "app/MsgBox.h"
+#include "app/Theme.h"
+#include "app/UntDM.h"
+#include "app/WaitCursor.h"
+#include "controls/DBGrid.h"
+#include "controls/NumberEdit.h"
+#include "controls/PlPrev.h"
+#include "controls/PlSetPrinter.h"
+#include "db/Errors.h"
+#include "db/Query.h"
+#include "patient/FrmSrcKanjaU.h"
+#include "patient/PatientHeader.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace precord {
+QString trimLeft(const QString& s)
+{
+    int i = 0;
+    while (i < s.size() && s.at(i).unicode() <= 0x20)
+        ++i;
+    return s.mid(i);
+}
+
+int nextNumber(TQuery& q, const QString& field)
+{
+    q.open();
+    return q.eof() ? 1 : q.field(field).asInteger() + 1;
+}
+} // namespace precord
+
+namespace {
+QPushButton* commandButton(QWidget* parent, const QString& name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    b->setMinimumSize(100, 32);
+    return b;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+// List form
+
+TFrmPatientRecordList::TFrmPatientRecordList(QWidget* parent) : TFrmOBase(parent)
+{
+    ADOQ = new TQuery(&dm().ADOCPOST, this);
+    ADOQ->setObjectName(QStringLiteral("ADOQ"));
+    plSetPrinter1 = new TplSetPrinter(this);
+    plSetPrinter1->setObjectName(QStringLiteral("plSetPrinter1"));
+    plPrev1 = new TplPrev(this);
+    plPrev1->setObjectName(QStringLiteral("plPrev1"));
+
+    QWidget* b = body();
+    auto* root = new QVBoxLayout(b);
+    root->setContentsMargins(8, 8, 8, 4);
+
+    auto* top = new QHBoxLayout;
+    auto* lblIDCap = new QLabel(QStringLiteral("患者ID"), b);
+    nedtID = new TNumberEdit(b);
+    nedtID->setObjectName(QStringLiteral("nedtID"));
+    nedtID->setFigure(0);
+    nedtID->setFixed(true);
+    nedtID->setMaxIntLength(10);
+    nedtID->setDecimalMin(TDecimal::fromInt64(0));
+    nedtID->setDecimalMax(TDecimal::fromInt64(9999999999LL));
+    nedtID->setLimit(true);
+    nedtID->setZeroVisible(false);
+    nedtID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    nedtID->setFixedWidth(110);
+    nedtID->setAttribute(Qt::WA_InputMethodEnabled, false);
+    bbtnIdSrc = new QToolButton(b);
+    bbtnIdSrc->setObjectName(QStringLiteral("bbtnIdSrc"));
+    bbtnIdSrc->setText(QStringLiteral("患者検索"));
+    bbtnIdSrc->setMinimumHeight(26);
+    header = new TPatientHeader(b);
+    cbRireki = new QCheckBox(QStringLiteral("削除・修正した履歴も一覧に表示する"), b);
+    cbRireki->setObjectName(QStringLiteral("cbRireki"));
+    auto* idBox = new QVBoxLayout;
+    auto* idRow = new QHBoxLayout;
+    idRow->addWidget(lblIDCap);
+    idRow->addWidget(nedtID);
+    idRow->addWidget(bbtnIdSrc);
+    idBox->addLayout(idRow);
+    idBox->addStretch();
+    top->addLayout(idBox);
+    top->addWidget(header, 1);
+    root->addLayout(top);
+    root->addWidget(cbRireki);
+
+    dbgMei = new TDBGrid(b);
+    dbgMei->setObjectName(QStringLiteral("dbgMei"));
+    dbgMei->setQuery(ADOQ);
+    dbgMei->setRowColors([](const TQuery& q, int recNo, TRowColors& c) {
+        if (q.fieldAt(recNo, QStringLiteral("DELKBN")).asInteger() == 1)
+            c.background = theme::kSilver;
+    });
+    root->addWidget(dbgMei, 1);
+
+    auto* buttons = new QHBoxLayout;
+    bbtnInsert = commandButton(b, QStringLiteral("bbtnInsert"), QStringLiteral("　登　録"));
+    bbtnUpdate = commandButton(b, QStringLiteral("bbtnUpdate"), QStringLiteral("　修　正"));
+    bbtnDelete = commandButton(b, QStringLiteral("bbtnDelete"), QStringLiteral("　削　除"));
+    bbtnPrint = commandButton(b, QStringLiteral("bbtnPrint"), QStringLiteral("　印　刷"));
+    bbtnClose = commandButton(b, QStringLiteral("bbtnClose"), QStringLiteral("　閉じる"));
+    for (QPushButton* p : {bbtnInsert, bbtnUpdate, bbtnDelete})
+        buttons->addWidget(p);
+    buttons->addSpacing(24);
+    buttons->addWidget(bbtnPrint);
+    buttons->addStretch();
+    buttons->addWidget(bbtnClose);
+    root->addLayout(buttons);
+    bbtnPrint->setEnabled(false);
+
+    connect(nedtID, &TNumberEdit::exited, this, &TFrmPatientRecordList::nedtIDExit);
+    connect(bbtnIdSrc, &QToolButton::clicked, this, &TFrmPatientRecordList::bbtnIdSrcClick);
+    connect(cbRireki, &QCheckBox::clicked, this, &TFrmPatientRecordList::cbRirekiClick);
+    connect(bbtnInsert, &QPushButton::clicked, this, &TFrmPatientRecordList::bbtnInsertClick);
+    connect(bbtnUpdate, &QPushButton::clicked, this, &TFrmPatientRecordList::bbtnUpdateClick);
+    connect(dbgMei, &TDBGrid::recordDoubleClicked, this, &TFrmPatientRecordList::bbtnUpdateClick);
+    connect(bbtnDelete, &QPushButton::clicked, this, &TFrmPatientRecordList::bbtnDeleteClick);
+    connect(bbtnPrint, &QPushButton::clicked, this, &TFrmPatientRecordList::bbtnPrintClick);
+    connect(bbtnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    resize(1200, 640);
+}
+
+TFrmPatientRecordList::~TFrmPatientRecordList() = default;
+
+void TFrmPatientRecordList::showEvent(QShowEvent* e)
+{
+    TFrmOBase::showEvent(e);
+    if (!FShown) {
+        FShown = true;
+        FormShow();
+    }
+}
+
+void TFrmPatientRecordList::FormShow()
+{
+    FShown = true;
+    dbgMei->resetSort();
+    nedtID->setAsInt64(FID);
+    dbgMei->setColumns(gridColumns(), 22);
+    reloadAll();
+    nedtID->setFocus();
+}
+
+void TFrmPatientRecordList::loadHeader(qint64 id)
+{
+    try {
+        header->load(id);
+    } catch (const std::exception& e) {
+        header->clear();
+        msg::warning(this, errorWarningText(e));
+    }
+    bbtnPrint->setEnabled(header->found());
+}
+
+void TFrmPatientRecordList::reloadAll()
+{
+    const qint64 id = nedtID->asInt64();
+    loadHeader(id);
+    openList();
+}
+
+void TFrmPatientRecordList::nedtIDExit()
+{
+    if (nedtID->asInt64() != FListID)
+        reloadAll();
+}
+
+void TFrmPatientRecordList::bbtnIdSrcClick()
+{
+    TFrmSrcKanja dlg(this);
+    if (dlg.exec() == QDialog::Accepted)
+        nedtID->setAsInt64(dlg.FintID);
+    reloadAll();
+}
+
+void TFrmPatientRecordList::cbRirekiClick() { openList(); }
+
+void TFrmPatientRecordList::applyListSort()
+{
+    if (ADOQ->isEmpty())
+        return;
+    const QString field = dbgMei->sortField();
+    if (field.isEmpty())
+        dbgMei->titleClick(0);   // the first list: first column ascending
+    else
+        ADOQ->setSort(dbgMei->sortAsc() ? field : field + QStringLiteral(" DESC"));
+}
+
+void TFrmPatientRecordList::openList()
+{
+    FListID = nedtID->asInt64();
+    try {
+        TWaitCursor wait;
+        ADOQ->setSql(listSql(cbRireki->isChecked()));
+        ADOQ->setInt64(QStringLiteral("ID"), FListID);
+        ADOQ->open();
+    } catch (const std::exception& e) {
+        ADOQ->close();
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    applyListSort();
+    ADOQ->first();
+}
+
+bool TFrmPatientRecordList::currentIsHistory() const
+{
+    return ADOQ->active() && !ADOQ->isEmpty() && ADOQ->field(QStringLiteral("DELKBN")).asInteger() == 1;
+}
+
+void TFrmPatientRecordList::afterSave(const QVariant& key)
+{
+    openList();
+    dbgMei->locate(locateField(), key);
+}
+
+void TFrmPatientRecordList::bbtnInsertClick()
+{
+    const qint64 id = nedtID->asInt64();
+    if (id == 0) {
+        msg::warning(this, QStringLiteral("患者ID未入力です。"));
+        nedtID->setFocus();
+        return;
+    }
+    if (!header->found() || header->patientId() != id) {
+        msg::warning(this, QStringLiteral("不正な患者IDです。"));
+        nedtID->setFocus();
+        return;
+    }
+    if (const auto key = runEditor(id, true))
+        afterSave(*key);
+}
+
+void TFrmPatientRecordList::bbtnUpdateClick()
+{
+    if (!ADOQ->active() || ADOQ->isEmpty())
+        return;
+    if (currentIsHistory()) {
+        msg::information(this, QStringLiteral("履歴情報は修正できません。"));
+        return;
+    }
+    if (const auto key = runEditor(nedtID->asInt64(), false))
+        afterSave(*key);
+}
+
+void TFrmPatientRecordList::bbtnDeleteClick()
+{
+    if (!ADOQ->active() || ADOQ->isEmpty())
+        return;
+    if (currentIsHistory()) {
+        msg::information(this, QStringLiteral("履歴情報は削除できません。"));
+        return;
+    }
+    try {
+        if (!deleteAllowed())
+            return;
+        if (!msg::question(this, deleteQuestion()))
+            return;
+        deleteCurrent(dm().ADOCPOST);
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    loadHeader(nedtID->asInt64());
+    openList();
+}
+
+void TFrmPatientRecordList::bbtnPrintClick()
+{
+    bool drawn = false;
+    try {
+        drawn = drawPrint(nedtID->asInt64());
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    if (drawn)
+        plPrev1->ShowModal();
+}
+
+// ---------------------------------------------------------------------------
+// Edit form
+
+TFrmPatientRecordEdit::TFrmPatientRecordEdit(QWidget* parent) : TFrmOBase(parent)
+{
+    QWidget* b = body();
+    auto* root = new QVBoxLayout(b);
+    root->setContentsMargins(10, 8, 10, 6);
+
+    auto* top = new QHBoxLayout;
+    auto* cap = new QLabel(QStringLiteral("患者ID"), b);
+    lblID = new QLabel(b);
+    lblID->setObjectName(QStringLiteral("lblID"));
+    lblID->setFrameShape(QFrame::Panel);
+    lblID->setFrameShadow(QFrame::Sunken);
+    lblID->setMinimumWidth(100);
+    lblID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    header = new TPatientHeader(b);
+    auto* idBox = new QVBoxLayout;
+    auto* idRow = new QHBoxLayout;
+    idRow->addWidget(cap);
+    idRow->addWidget(lblID);
+    idBox->addLayout(idRow);
+    idBox->addStretch();
+    top->addLayout(idBox);
+    top->addWidget(header, 1);
+    root->addLayout(top);
+
+    FArea = new QWidget(b);
+    FArea->setObjectName(QStringLiteral("pnlRecord"));
+    root->addWidget(FArea, 1);
+
+    auto* buttons = new QHBoxLayout;
+    bbtnInsert = commandButton(b, QStringLiteral("bbtnInsert"), QStringLiteral("　登　録"));
+    bbtnClose = commandButton(b, QStringLiteral("bbtnClose"), QStringLiteral("　閉じる"));
+    buttons->addStretch();
+    buttons->addWidget(bbtnInsert);
+    buttons->addWidget(bbtnClose);
+    root->addLayout(buttons);
+
+    connect(bbtnInsert, &QPushButton::clicked, this, &TFrmPatientRecordEdit::bbtnInsertClick);
+    connect(bbtnClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFrmPatientRecordEdit::showEvent(QShowEvent* e)
+{
+    TFrmOBase::showEvent(e);
+    if (!FShown)
+        FormShow();
+}
+
+void TFrmPatientRecordEdit::FormShow()
+{
+    FShown = true;
+    bbtnInsert->setText(isNewRecord() ? QStringLiteral("　登　録") : QStringLiteral("　修　正"));
+    lblID->setText(QString::number(FID));
+    try {
+        header->load(FID);
+        loadRecord();
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+    }
+}
+
+void TFrmPatientRecordEdit::bbtnInsertClick()
+{
+    commitPendingInput();
+    try {
+        if (!isNewRecord()) {
+            if (!isChanged()) {
+                msg::information(this, QStringLiteral("変更された項目がありません。"));
+                return;
+            }
+            if (!confirmChange())
+                return;
+        }
+        if (!validate())
+            return;
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+
+    TConnection& conn = dm().ADOCPOST;
+    if (conn.inTransaction()) {
+        msg::warning(this, kBusyMessage);
+        return;
+    }
+    try {
+        TTransaction trans(conn);
+        saveRows(conn);
+        trans.commit();
+    } catch (const std::exception& e) {
+        // The transaction has been rolled back by now.
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    commitNumbers();
+    accept();
+}

@@ -1,0 +1,156 @@
+#pragma once
+// The list and edit forms of a patient's clinical records (diseases,
+// operations, allergies, devices). The list shows the patient's live rows,
+// or every row with history when asked, and adds, changes and deletes
+// through the record's edit form; the edit form detects changes, validates
+// and saves by retiring the live row and inserting the edited one in one
+// transaction. Each record type derives both forms and supplies only what is
+// its own: statements, columns, fields and messages.
+
+#include "app/FrmOBaseU.h"
+
+#include <QList>
+#include <QVariant>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class TConnection;
+class TDBGrid;
+class TNumberEdit;
+class TPatientHeader;
+class TQuery;
+class TplPrev;
+class TplSetPrinter;
+struct TGridColumn;
+
+class TFrmPatientRecordList : public TFrmOBase {
+    Q_OBJECT
+public:
+    explicit TFrmPatientRecordList(QWidget* parent = nullptr);
+    ~TFrmPatientRecordList() override;
+
+    // The patient to show first (0 = none); set before showing.
+    qint64 FID = 0;
+
+    TNumberEdit* nedtID;
+    QToolButton* bbtnIdSrc;
+    TPatientHeader* header;
+    QCheckBox* cbRireki;
+    TDBGrid* dbgMei;
+    QPushButton* bbtnInsert;
+    QPushButton* bbtnUpdate;
+    QPushButton* bbtnDelete;
+    QPushButton* bbtnPrint;
+    QPushButton* bbtnClose;
+    TplPrev* plPrev1;
+    TplSetPrinter* plSetPrinter1;
+
+    TQuery* query() const { return ADOQ; }
+
+    // The steps of the form, also driven directly by tests.
+    void FormShow();
+    void nedtIDExit();          // header and list of the number in nedtID
+    void bbtnIdSrcClick();
+    void bbtnInsertClick();
+    void bbtnUpdateClick();
+    void bbtnDeleteClick();
+    void bbtnPrintClick();
+    void cbRirekiClick();
+    // Runs the list query again (keeping the column-title sort).
+    void openList();
+    // True when the current row is a history row.
+    bool currentIsHistory() const;
+
+protected:
+    // ---- what each record type supplies ----
+    // The complete list statement with its :ID parameter; history rows
+    // are included when `history` is true.
+    virtual QString listSql(bool history) const = 0;
+    virtual QList<TGridColumn> gridColumns() const = 0;
+    // Opens the edit form for a new record (newRecord) or for the current
+    // row; returns the value of locateField() of the saved row, or nothing
+    // when the form was closed without saving.
+    virtual std::optional<QVariant> runEditor(qint64 id, bool newRecord) = 0;
+    virtual QString locateField() const = 0;
+    // Checks that may refuse the deletion of the current row (with their
+    // message); true lets it go on.
+    virtual bool deleteAllowed() { return true; }
+    // The confirmation asked before the current row is retired.
+    virtual QString deleteQuestion() const = 0;
+    // Retires the current row (one statement, no transaction of its own).
+    virtual void deleteCurrent(TConnection& conn) = 0;
+    // Records the document of the patient's live rows; false when nothing
+    // was drawn (the reason was shown).
+    virtual bool drawPrint(qint64 id) = 0;
+    // Loads the patient strip; types with extra labels override it.
+    virtual void loadHeader(qint64 id);
+
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void reloadAll();
+    void applyListSort();
+    void afterSave(const QVariant& key);
+
+    TQuery* ADOQ;
+    bool FShown = false;
+    qint64 FListID = -1;
+};
+
+class TFrmPatientRecordEdit : public TFrmOBase {
+    Q_OBJECT
+public:
+    explicit TFrmPatientRecordEdit(QWidget* parent = nullptr);
+
+    qint64 FID = 0;   // the patient
+
+    QLabel* lblID;
+    TPatientHeader* header;
+    QPushButton* bbtnInsert;
+    QPushButton* bbtnClose;
+
+    // The steps of the form, also driven directly by tests.
+    void FormShow();
+    // Change detection, validation and the save; closes with OK after a save.
+    void bbtnInsertClick();
+
+protected:
+    // ---- what each record type supplies ----
+    virtual bool isNewRecord() const = 0;
+    // Fills the controls from the stored row (or the defaults of a new one).
+    virtual void loadRecord() = 0;
+    // Input the form still has to take in before the register button acts.
+    virtual void commitPendingInput() {}
+    // Existing records only: true when any field differs from the stored row.
+    virtual bool isChanged() = 0;
+    // Existing records only, after a change was found: questions that may
+    // stop the save (false ends it).
+    virtual bool confirmChange() { return true; }
+    // Checks in order; the first failure shows its message, moves the focus
+    // and returns false.
+    virtual bool validate() = 0;
+    // The writes of the save, inside the open transaction. New numbers are
+    // kept aside until commitNumbers(), called only after the commit, so a
+    // failed save leaves the form as it was.
+    virtual void saveRows(TConnection& conn) = 0;
+    virtual void commitNumbers() = 0;
+    // Puts the body controls below the patient strip.
+    QWidget* recordArea() const { return FArea; }
+
+    void showEvent(QShowEvent* e) override;
+
+private:
+    QWidget* FArea;
+    bool FShown = false;
+};
+
+// Helpers the record forms share.
+namespace precord {
+// The text with leading blanks (control characters and spaces) removed.
+QString trimLeft(const QString& s);
+// The next number after the first value of a "... ORDER BY X DESC" query.
+int nextNumber(TQuery& q, const QString& field);
+} // namespace precord
