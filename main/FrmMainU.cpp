@@ -15,6 +15,7 @@
 #include "main/PrtTaiyouU.h"
 #include "patient/FrmSrcKanjaU.h"
 #include "summary/FrmDlgTyPrnSetU.h"
+#include "summary/FrmUpdTaiyouU.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -80,6 +81,7 @@ TFrmMain::TFrmMain(QWidget* parent) : TFrmOBase(parent)
     ADOQMail->setObjectName(QStringLiteral("ADOQMail"));
     ADOQMei = new TQuery(nullptr, this);
     ADOQMei->setObjectName(QStringLiteral("ADOQMei"));
+    openSummaryEditor = [this](bool recov, int& kno, int& verno) { return OpenTaiyouEditor(this, recov, kno, verno); };
     buildMenu();
 
     auto* body = new QVBoxLayout(this->body());

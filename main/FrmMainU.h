@@ -98,8 +98,8 @@ public:
     static QString helpFile();
 
     // Opens the summary editor: recover from the autosave, summary number
-    // and version; true when the editor closed with OK. The editor's
-    // screen sets it.
+    // and version; true when the editor closed with OK. The summary editor
+    // by default; tests may put another in its place.
     std::function<bool(bool recov, int& kno, int& verno)> openSummaryEditor;
 
     // The key of a summary row: seven digits of KNO, three of VERNO.
