@@ -12,6 +12,7 @@
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmReKanjaU.h"
+#include "patient/PatientHeader.h"
 #include "patient/FrmSrcKanjaU.h"
 
 #include <QButtonGroup>
@@ -168,19 +169,7 @@ TFrmMntKanja::TFrmMntKanja(QWidget* parent) : TFrmOBase(parent)
 
     // --- number, search, badge
     auto* top = new QHBoxLayout;
-    nedtID = new TNumberEdit(b);
-    nedtID->setObjectName(QStringLiteral("nedtID"));
-    nedtID->setFigure(0);
-    nedtID->setFixed(true);
-    nedtID->setMaxIntLength(10);
-    nedtID->setDecimalMin(TDecimal::fromInt64(0));
-    nedtID->setDecimalMax(TDecimal::fromInt64(9999999999LL));
-    nedtID->setLimitOptions(TLimitOptions(loMax) | loMin);
-    nedtID->setLimit(true);
-    nedtID->setZeroVisible(false);
-    nedtID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    nedtID->setFixedWidth(110);
-    imeOff(nedtID);
+    nedtID = newPatientIdEdit(b);
     sbSrc = new QToolButton(b);
     sbSrc->setObjectName(QStringLiteral("sbSrc"));
     sbSrc->setText(QStringLiteral("患者検索"));

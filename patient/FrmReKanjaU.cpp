@@ -11,6 +11,7 @@
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
+#include "patient/PatientHeader.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -44,18 +45,7 @@ TFrmReKanja::TFrmReKanja(QWidget* parent) : TFrmOBase(parent)
     root->setContentsMargins(10, 8, 10, 8);
 
     auto* top = new QHBoxLayout;
-    nedtID = new TNumberEdit(b);
-    nedtID->setObjectName(QStringLiteral("nedtID"));
-    nedtID->setFigure(0);
-    nedtID->setFixed(true);
-    nedtID->setMaxIntLength(10);
-    nedtID->setDecimalMin(TDecimal::fromInt64(0));
-    nedtID->setDecimalMax(TDecimal::fromInt64(9999999999LL));
-    nedtID->setLimit(true);
-    nedtID->setZeroVisible(false);
-    nedtID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    nedtID->setFixedWidth(110);
-    nedtID->setAttribute(Qt::WA_InputMethodEnabled, false);
+    nedtID = newPatientIdEdit(b);
     bbtnFilter = new QPushButton(QStringLiteral("抽出"), b);
     bbtnFilter->setObjectName(QStringLiteral("bbtnFilter"));
     bbtnFilter->setAutoDefault(false);

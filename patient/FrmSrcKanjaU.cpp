@@ -1,64 +1,30 @@
 #include "patient/FrmSrcKanjaU.h"
 
-#include "app/FrmOBaseU.h"
-#include "app/Globals.h"
-#include "app/MsgBox.h"
-#include "app/Theme.h"
-#include "app/UntDM.h"
-#include "app/WaitCursor.h"
 #include "controls/DBGrid.h"
 #include "controls/EraText.h"
-#include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
-TFrmSrcKanja::TFrmSrcKanja(QWidget* parent) : QDialog(parent)
+TFrmSrcKanja::TFrmSrcKanja(QWidget* parent) : TFrmSearchBase(parent)
 {
     setObjectName(QStringLiteral("TFrmSrcKanja"));
     setWindowTitle(QStringLiteral("患者検索"));
-    theme::setBackground(this, theme::kCream);
-    QFont f(theme::kGothic);
-    f.setPixelSize(12);
-    setFont(f);
-    setStyleSheet(theme::focusEditStyle());
-    ADOQ = new TQuery(&dm().ADOCPOST, this);
-    ADOQ->setObjectName(QStringLiteral("ADOQ"));
 
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(10, 10, 10, 10);
-
-    auto* criteria = new QGridLayout;
-    criteria->setHorizontalSpacing(8);
-    auto caption = [this](const QString& text) {
-        auto* l = new QLabel(text, this);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return l;
-    };
-    edtName = new QLineEdit(this);
-    edtName->setObjectName(QStringLiteral("edtName"));
-    edtName->setMaxLength(50);
+    edtName = addCriterion(0, QStringLiteral("患者カナ"), QStringLiteral("edtName"), 50);
     // Readings are typed as kana, without conversion to kanji.
     edtName->setInputMethodHints(Qt::ImhNoPredictiveText);
-    edtAdr = new QLineEdit(this);
-    edtAdr->setObjectName(QStringLiteral("edtAdr"));
-    edtAdr->setMaxLength(50);
-    edtTel = new QLineEdit(this);
-    edtTel->setObjectName(QStringLiteral("edtTel"));
-    edtTel->setMaxLength(20);
+    edtAdr = addCriterion(1, QStringLiteral("住　　所"), QStringLiteral("edtAdr"), 50);
+    edtTel = addCriterion(2, QStringLiteral("電話番号"), QStringLiteral("edtTel"), 20);
     edtTel->setAttribute(Qt::WA_InputMethodEnabled, false);
     edtTel->setInputMethodHints(Qt::ImhDialableCharactersOnly);
     for (QLineEdit* e : {edtName, edtAdr, edtTel})
@@ -95,73 +61,39 @@ TFrmSrcKanja::TFrmSrcKanja(QWidget* parent) : QDialog(parent)
     birthRow->addWidget(dtpBirth);
     birthRow->addStretch();
 
-    bbtnSrc = new QPushButton(QStringLiteral(" 絞込"), this);
-    bbtnSrc->setObjectName(QStringLiteral("bbtnSrc"));
-    bbtnSrc->setAutoDefault(false);
-    bbtnSrc->setMinimumSize(96, 30);
+    criteria()->addWidget(rdgSex, 0, 2, 1, 1, Qt::AlignLeft);
+    criteria()->addLayout(birthRow, 1, 2);
+    placeSearchButton(2, 3, Qt::AlignRight);
+    criteria()->setColumnStretch(2, 1);
 
-    criteria->addWidget(caption(QStringLiteral("患者カナ")), 0, 0);
-    criteria->addWidget(edtName, 0, 1);
-    criteria->addWidget(caption(QStringLiteral("住　　所")), 1, 0);
-    criteria->addWidget(edtAdr, 1, 1);
-    criteria->addWidget(caption(QStringLiteral("電話番号")), 2, 0);
-    criteria->addWidget(edtTel, 2, 1);
-    criteria->addWidget(rdgSex, 0, 2, 1, 1, Qt::AlignLeft);
-    criteria->addLayout(birthRow, 1, 2);
-    criteria->addWidget(bbtnSrc, 2, 3, Qt::AlignRight);
-    criteria->setColumnStretch(2, 1);
-    root->addLayout(criteria);
-
-    dbgMei = new TDBGrid(this);
-    dbgMei->setObjectName(QStringLiteral("dbgMei"));
-    dbgMei->setQuery(ADOQ);
     auto eraBirth = [](const TField& fld) {
         if (fld.isNull() || rec::isAbsentDate(fld.asDate()))
             return QString();
         return eraText::eraDate(fld.asDate());
     };
-    dbgMei->setColumns({TGridColumn::percent(QStringLiteral("ID"), QStringLiteral("ID"), 10, Qt::AlignRight),
-                        TGridColumn::percent(QStringLiteral("患者名"), QStringLiteral("KNJNAME"), 14),
-                        TGridColumn::percent(QStringLiteral("カナ"), QStringLiteral("KNJKANA"), 11),
-                        TGridColumn::percent(QStringLiteral("性別"), QStringLiteral("SEXNM"), 5, Qt::AlignCenter),
-                        TGridColumn::percent(QStringLiteral("生年月日"), QStringLiteral("BIRTH"), 13).formatted(eraBirth),
-                        TGridColumn::percent(QStringLiteral("郵便番号"), QStringLiteral("POSTCD"), 8),
-                        TGridColumn::percent(QStringLiteral("住所"), QStringLiteral("ADR"), 16),
-                        TGridColumn::percent(QStringLiteral("電話番号"), QStringLiteral("TEL"), 11),
-                        TGridColumn::percent(QStringLiteral("携帯番号"), QStringLiteral("KEITAI"), 12)},
-                       21);
-    root->addWidget(dbgMei, 1);
-
-    bbtnOk = new QPushButton(QStringLiteral(" 選 択"), this);
-    bbtnOk->setObjectName(QStringLiteral("bbtnOk"));
-    bbtnOk->setEnabled(false);
-    bbtnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    bbtnCancel->setObjectName(QStringLiteral("bbtnCancel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* p : {bbtnOk, bbtnCancel}) {
-        p->setAutoDefault(false);
-        p->setMinimumSize(96, 30);
-        buttons->addWidget(p);
-    }
-    root->addLayout(buttons);
+    setColumns({TGridColumn::percent(QStringLiteral("ID"), QStringLiteral("ID"), 10, Qt::AlignRight),
+                TGridColumn::percent(QStringLiteral("患者名"), QStringLiteral("KNJNAME"), 14),
+                TGridColumn::percent(QStringLiteral("カナ"), QStringLiteral("KNJKANA"), 11),
+                TGridColumn::percent(QStringLiteral("性別"), QStringLiteral("SEXNM"), 5, Qt::AlignCenter),
+                TGridColumn::percent(QStringLiteral("生年月日"), QStringLiteral("BIRTH"), 13).formatted(eraBirth),
+                TGridColumn::percent(QStringLiteral("郵便番号"), QStringLiteral("POSTCD"), 8),
+                TGridColumn::percent(QStringLiteral("住所"), QStringLiteral("ADR"), 16),
+                TGridColumn::percent(QStringLiteral("電話番号"), QStringLiteral("TEL"), 11),
+                TGridColumn::percent(QStringLiteral("携帯番号"), QStringLiteral("KEITAI"), 12)},
+               21);
 
     setTabOrder(edtName, edtAdr);
     setTabOrder(edtAdr, edtTel);
     setTabOrder(edtTel, rbAll);
+    // " 絞込" follows the criteria, then come the list and the buttons below
+    // it (made before the criteria); the dialog opens on edtName.
+    setTabOrder(dtpBirth, bbtnSrc);
+    edtName->setFocus();
 
     connect(cbBirth, &QCheckBox::toggled, dtpBirth, &QWidget::setEnabled);
-    connect(bbtnSrc, &QPushButton::clicked, this, &TFrmSrcKanja::bbtnSrcClick);
-    connect(bbtnOk, &QPushButton::clicked, this, &TFrmSrcKanja::bbtnOkClick);
-    connect(bbtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(dbgMei, &TDBGrid::recordDoubleClicked, this, &TFrmSrcKanja::bbtnOkClick);
-    // Key preview: the dialog sees the keys of its controls first.
-    qApp->installEventFilter(this);
 
     resize(980, 560);
 }
-
-TFrmSrcKanja::~TFrmSrcKanja() { qApp->removeEventFilter(this); }
 
 int TFrmSrcKanja::sexIndex() const { return FSexGroup->checkedId(); }
 
@@ -171,24 +103,7 @@ void TFrmSrcKanja::setSexIndex(int index)
         rb->setChecked(true);
 }
 
-bool TFrmSrcKanja::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()
-        && static_cast<QWidget*>(watched)->window() == this) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        // Enter on the list chooses its row; elsewhere it moves to the next control.
-        if (enter && focusWidget() == dbgMei) {
-            bbtnOkClick();
-            return true;
-        }
-        if (handleEnterKey(this, event))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TFrmSrcKanja::bbtnSrcClick()
+void TFrmSrcKanja::search(TQuery& q)
 {
     // Every criterion goes as a bound value; ESCAPE '' keeps a backslash an
     // ordinary character while % and _ stay wildcards.
@@ -211,44 +126,21 @@ void TFrmSrcKanja::bbtnSrcClick()
         sql += QStringLiteral(R"( AND "BIRTH" = :BIRTH)");
     if (sex == 1 || sex == 2)
         sql += QStringLiteral(R"( AND "SEX" = :SEX)");
-    ADOQ->setSql(sql);
+    q.setSql(sql);
     if (!kana.isEmpty())
-        ADOQ->setText(QStringLiteral("KANA"), kana, 50);
+        q.setText(QStringLiteral("KANA"), kana, 50);
     if (!adr.isEmpty())
-        ADOQ->setText(QStringLiteral("ADR"), adr, 100);
+        q.setText(QStringLiteral("ADR"), adr, 100);
     if (!tel.isEmpty())
-        ADOQ->setText(QStringLiteral("TEL"), tel, 20);
+        q.setText(QStringLiteral("TEL"), tel, 20);
     if (cbBirth->isChecked())
-        ADOQ->setDateTime(QStringLiteral("BIRTH"), QDateTime(dtpBirth->date(), QTime(0, 0)));
+        q.setDateTime(QStringLiteral("BIRTH"), QDateTime(dtpBirth->date(), QTime(0, 0)));
     if (sex == 1 || sex == 2)
-        ADOQ->setInt(QStringLiteral("SEX"), sex - 1);
+        q.setInt(QStringLiteral("SEX"), sex - 1);
 
-    if (!FSearched) {
-        dbgMei->setSortState(QStringLiteral("ID"), true);
-        FSearched = true;
-    }
-    try {
-        TWaitCursor wait;
-        ADOQ->open();
-    } catch (const std::exception& e) {
-        ADOQ->close();
-        bbtnOk->setEnabled(false);
-        msg::warning(this, errorWarningText(e));
-        return;
-    }
-    // A new search keeps the order the user chose by the column titles.
-    const QString field = dbgMei->sortField();
-    if (!field.isEmpty())
-        ADOQ->setSort(dbgMei->sortAsc() ? field : field + QStringLiteral(" DESC"));
-    ADOQ->first();
-    bbtnOk->setEnabled(!ADOQ->isEmpty());
-    dbgMei->setFocus();
+    // The list is in ID order from the first search on, even when that one fails.
+    setFirstSort();
+    q.open();
 }
 
-void TFrmSrcKanja::bbtnOkClick()
-{
-    if (!ADOQ->active() || ADOQ->isEmpty() || ADOQ->recNo() < 0)
-        return;
-    FintID = ADOQ->field(QStringLiteral("ID")).asInt64();
-    accept();
-}
+void TFrmSrcKanja::takeRow(const TQuery& q) { FintID = q.field(QStringLiteral("ID")).asInt64(); }

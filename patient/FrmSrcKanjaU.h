@@ -2,23 +2,19 @@
 // Patient search: criteria on kana, address, telephone, sex and birth date;
 // OK returns the chosen patient's number in FintID.
 
-#include <QDialog>
+#include "patient/SearchDialog.h"
 
 class QButtonGroup;
 class QCheckBox;
 class QDateEdit;
 class QGroupBox;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
-class TDBGrid;
-class TQuery;
 
-class TFrmSrcKanja : public QDialog {
+class TFrmSrcKanja : public TFrmSearchBase {
     Q_OBJECT
 public:
     explicit TFrmSrcKanja(QWidget* parent = nullptr);
-    ~TFrmSrcKanja() override;
 
     // The chosen patient's ID once the dialog has closed with OK.
     qint64 FintID = 0;
@@ -32,26 +28,16 @@ public:
     QRadioButton* rbFemale;
     QCheckBox* cbBirth;
     QDateEdit* dtpBirth;
-    QPushButton* bbtnSrc;
-    QPushButton* bbtnOk;
-    QPushButton* bbtnCancel;
-    TDBGrid* dbgMei;
 
-    TQuery* query() const { return ADOQ; }
     // Item index of rdgSex: 0 "全て", 1 "男性", 2 "女性".
     int sexIndex() const;
     void setSexIndex(int index);
 
-    // Runs the search with the criteria that are set.
-    void bbtnSrcClick();
-    // Takes the current row's ID and closes with OK; nothing without rows.
-    void bbtnOkClick();
-
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void search(TQuery& q) override;
+    QString firstSortField() const override { return QStringLiteral("ID"); }
+    void takeRow(const TQuery& q) override;
 
 private:
     QButtonGroup* FSexGroup;
-    TQuery* ADOQ;
-    bool FSearched = false;
 };

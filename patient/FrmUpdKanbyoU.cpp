@@ -21,17 +21,6 @@
 #include <algorithm>
 
 namespace {
-QDateEdit* dateEdit(QWidget* parent, const QString& name)
-{
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(name);
-    d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    d->setCalendarPopup(true);
-    d->setMinimumDate(QDate(1900, 1, 1));
-    d->setFixedWidth(120);
-    return d;
-}
-
 QLabel* codeLabel(QWidget* parent, const QString& name, int width)
 {
     auto* l = new QLabel(parent);
@@ -53,14 +42,9 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     auto* g = new QGridLayout(a);
     g->setContentsMargins(0, 10, 0, 6);
     g->setVerticalSpacing(8);
-    auto caption = [a](const QString& text) {
-        auto* l = new QLabel(text, a);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return l;
-    };
 
-    dtpADDDTE = dateEdit(a, QStringLiteral("dtpADDDTE"));
-    g->addWidget(caption(QStringLiteral("登録日")), 0, 0);
+    dtpADDDTE = precord::dateEdit(a, QStringLiteral("dtpADDDTE"));
+    g->addWidget(precord::caption(a, QStringLiteral("登録日")), 0, 0);
     g->addWidget(dtpADDDTE, 0, 1, Qt::AlignLeft);
 
     cbFree = new QCheckBox(QStringLiteral("病名フリー入力"), a);
@@ -79,7 +63,7 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     nameRow->addWidget(edtBYONM, 1);
     nameRow->addWidget(sbSrcByo);
     nameRow->addWidget(cbDist);
-    g->addWidget(caption(QStringLiteral("病名")), 1, 0);
+    g->addWidget(precord::caption(a, QStringLiteral("病名")), 1, 0);
     g->addLayout(nameRow, 1, 1);
     auto* codeRow = new QHBoxLayout;
     lblICD10 = codeLabel(a, QStringLiteral("lblICD10"), 80);
@@ -132,17 +116,17 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     onsetRow->addSpacing(16);
     onsetRow->addWidget(cbHJIKIH);
     onsetRow->addStretch();
-    g->addWidget(caption(QStringLiteral("発生時期")), 3, 0);
+    g->addWidget(precord::caption(a, QStringLiteral("発生時期")), 3, 0);
     g->addLayout(onsetRow, 3, 1);
 
     cbENDDTE = new QCheckBox(a);
     cbENDDTE->setObjectName(QStringLiteral("cbENDDTE"));
-    dtpENDDTE = dateEdit(a, QStringLiteral("dtpENDDTE"));
+    dtpENDDTE = precord::dateEdit(a, QStringLiteral("dtpENDDTE"));
     auto* endRow = new QHBoxLayout;
     endRow->addWidget(cbENDDTE);
     endRow->addWidget(dtpENDDTE);
     endRow->addStretch();
-    g->addWidget(caption(QStringLiteral("終了日")), 4, 0);
+    g->addWidget(precord::caption(a, QStringLiteral("終了日")), 4, 0);
     g->addLayout(endRow, 4, 1);
 
     cmbTENKI = new QComboBox(a);
@@ -150,13 +134,13 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     cmbTENKI->addItems({QString(), QStringLiteral("軽快"), QStringLiteral("不変"), QStringLiteral("悪化"),
                         QStringLiteral("死亡")});
     cmbTENKI->setFixedWidth(90);
-    g->addWidget(caption(QStringLiteral("転帰")), 5, 0);
+    g->addWidget(precord::caption(a, QStringLiteral("転帰")), 5, 0);
     g->addWidget(cmbTENKI, 5, 1, Qt::AlignLeft);
 
     edtBIKO = new QLineEdit(a);
     edtBIKO->setObjectName(QStringLiteral("edtBIKO"));
     edtBIKO->setMaxLength(50);
-    g->addWidget(caption(QStringLiteral("備考")), 6, 0);
+    g->addWidget(precord::caption(a, QStringLiteral("備考")), 6, 0);
     g->addWidget(edtBIKO, 6, 1);
     g->setColumnStretch(1, 1);
     g->setRowStretch(7, 1);

@@ -47,19 +47,9 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     auto* g = new QGridLayout(a);
     g->setContentsMargins(0, 10, 0, 6);
     g->setVerticalSpacing(8);
-    auto caption = [a](const QString& text) {
-        auto* l = new QLabel(text, a);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return l;
-    };
 
-    dtpOPEDTE = new QDateEdit(a);
-    dtpOPEDTE->setObjectName(QStringLiteral("dtpOPEDTE"));
-    dtpOPEDTE->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    dtpOPEDTE->setCalendarPopup(true);
-    dtpOPEDTE->setMinimumDate(QDate(1900, 1, 1));
-    dtpOPEDTE->setFixedWidth(120);
-    g->addWidget(caption(QStringLiteral("実施日")), 0, 0);
+    dtpOPEDTE = precord::dateEdit(a, QStringLiteral("dtpOPEDTE"));
+    g->addWidget(precord::caption(a, QStringLiteral("実施日")), 0, 0);
     g->addWidget(dtpOPEDTE, 0, 1, Qt::AlignLeft);
 
     edtOPENM = new QLineEdit(a);
@@ -72,7 +62,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(edtOPENM, 1);
     nameRow->addWidget(sbSrcOpe);
-    g->addWidget(caption(QStringLiteral("手術・処置名")), 1, 0);
+    g->addWidget(precord::caption(a, QStringLiteral("手術・処置名")), 1, 0);
     g->addLayout(nameRow, 1, 1);
 
     edtKCODE = new QLineEdit(a);
@@ -80,7 +70,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     edtKCODE->setMaxLength(12);
     edtKCODE->setFixedWidth(120);
     edtKCODE->setAttribute(Qt::WA_InputMethodEnabled, false);
-    g->addWidget(caption(QStringLiteral("Kコード")), 2, 0);
+    g->addWidget(precord::caption(a, QStringLiteral("Kコード")), 2, 0);
     g->addWidget(edtKCODE, 2, 1, Qt::AlignLeft);
 
     auto selector = [a](const QString& name) {
@@ -111,7 +101,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
         row->addWidget(cmbs[i]);
         row->addWidget(buttons[i]);
         row->addStretch();
-        g->addWidget(caption(QString::fromUtf8(titles[i])), 3 + i, 0);
+        g->addWidget(precord::caption(a, QString::fromUtf8(titles[i])), 3 + i, 0);
         g->addLayout(row, 3 + i, 1);
         QComboBox* cmb = cmbs[i];
         connect(buttons[i], &QPushButton::clicked, this, [this, cmb] { srcDoctorClick(cmb); });
@@ -120,7 +110,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     memCOMM = new QPlainTextEdit(a);
     memCOMM->setObjectName(QStringLiteral("memCOMM"));
     memCOMM->setFixedHeight(70);
-    g->addWidget(caption(QStringLiteral("コメント")), 7, 0, Qt::AlignTop | Qt::AlignRight);
+    g->addWidget(precord::caption(a, QStringLiteral("コメント")), 7, 0, Qt::AlignTop | Qt::AlignRight);
     g->addWidget(memCOMM, 7, 1);
     g->setColumnStretch(1, 1);
     g->setRowStretch(8, 1);

@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/UntDM.h"
 #include "controls/EraText.h"
+#include "controls/NumberEdit.h"
 #include "db/Query.h"
 #include "db/Records.h"
 
@@ -125,4 +126,22 @@ bool TPatientHeader::load(qint64 id)
     }
     FFound = true;
     return true;
+}
+
+TNumberEdit* newPatientIdEdit(QWidget* parent)
+{
+    auto* e = new TNumberEdit(parent);
+    e->setObjectName(QStringLiteral("nedtID"));
+    e->setFigure(0);
+    e->setFixed(true);
+    e->setMaxIntLength(10);
+    e->setDecimalMin(TDecimal::fromInt64(0));
+    e->setDecimalMax(TDecimal::fromInt64(9999999999LL));
+    e->setLimitOptions(TLimitOptions(loMax) | loMin);
+    e->setLimit(true);
+    e->setZeroVisible(false);
+    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    e->setFixedWidth(110);
+    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    return e;
 }

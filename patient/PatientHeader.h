@@ -6,6 +6,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class TNumberEdit;
 
 class TPatientHeader : public QWidget {
     Q_OBJECT
@@ -39,3 +40,7 @@ private:
     bool FFound = false;
     qint64 FID = 0;
 };
+
+// The patient-number field ("nedtID") of the forms that pick a patient: up to
+// ten digits, right-aligned, empty for 0, typed without the input method.
+TNumberEdit* newPatientIdEdit(QWidget* parent);

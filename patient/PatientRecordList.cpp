@@ -15,6 +15,7 @@
 #include "patient/PatientHeader.h"
 
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -35,6 +36,24 @@ int nextNumber(TQuery& q, const QString& field)
 {
     q.open();
     return q.eof() ? 1 : q.field(field).asInteger() + 1;
+}
+
+QLabel* caption(QWidget* parent, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+QDateEdit* dateEdit(QWidget* parent, const QString& name)
+{
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(name);
+    d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    d->setCalendarPopup(true);
+    d->setMinimumDate(QDate(1900, 1, 1));
+    d->setFixedWidth(120);
+    return d;
 }
 } // namespace precord
 
@@ -67,18 +86,7 @@ TFrmPatientRecordList::TFrmPatientRecordList(QWidget* parent) : TFrmOBase(parent
 
     auto* top = new QHBoxLayout;
     auto* lblIDCap = new QLabel(QStringLiteral("患者ID"), b);
-    nedtID = new TNumberEdit(b);
-    nedtID->setObjectName(QStringLiteral("nedtID"));
-    nedtID->setFigure(0);
-    nedtID->setFixed(true);
-    nedtID->setMaxIntLength(10);
-    nedtID->setDecimalMin(TDecimal::fromInt64(0));
-    nedtID->setDecimalMax(TDecimal::fromInt64(9999999999LL));
-    nedtID->setLimit(true);
-    nedtID->setZeroVisible(false);
-    nedtID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    nedtID->setFixedWidth(110);
-    nedtID->setAttribute(Qt::WA_InputMethodEnabled, false);
+    nedtID = newPatientIdEdit(b);
     bbtnIdSrc = new QToolButton(b);
     bbtnIdSrc->setObjectName(QStringLiteral("bbtnIdSrc"));
     bbtnIdSrc->setText(QStringLiteral("患者検索"));

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QCheckBox;
+class QDateEdit;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -153,4 +154,8 @@ namespace precord {
 QString trimLeft(const QString& s);
 // The next number after the first value of a "... ORDER BY X DESC" query.
 int nextNumber(TQuery& q, const QString& field);
+// A caption of the edit forms' grids, right-aligned beside its field.
+QLabel* caption(QWidget* parent, const QString& text);
+// A date field of the edit forms: yyyy/MM/dd with a calendar, from 1900.
+QDateEdit* dateEdit(QWidget* parent, const QString& name);
 } // namespace precord

@@ -1,10 +1,7 @@
 #include "patient/PrtKanbyoU.h"
 
 #include "app/Globals.h"
-#include "app/CommonU.h"
-#include "app/MsgBox.h"
 #include "app/UntDM.h"
-#include "app/WaitCursor.h"
 #include "controls/PlPrev.h"
 #include "db/Query.h"
 #include "db/Records.h"
@@ -109,15 +106,13 @@ void DrawKanbyo(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
         int next = prev.StringListOut(biko, foJustify, 1305, 1925, top + 5, kFlowBottom, kBikoRow, 0);
         while (!biko.isEmpty()) {
             const int end = std::max(next, nameEnd) + 5;
-            columnRules(prev, kCols, top, end);
-            prev.Line(kLeft, kRight, end, end);
+            closeRow(prev, kCols, top, end);
             top = continuationPage(prev);
             nameEnd = top;
             next = prev.StringListOut(biko, foJustify, 1305, 1925, top + 5, kFlowBottom, kBikoRow, 0);
         }
         const int rowEnd = std::max({next + 5, top + kRowMin, nameEnd});
-        columnRules(prev, kCols, top, rowEnd);
-        prev.Line(kLeft, kRight, rowEnd, rowEnd);
+        closeRow(prev, kCols, top, rowEnd);
         y = rowEnd;
     }
 }
@@ -125,19 +120,8 @@ void DrawKanbyo(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
 bool PrtKanbyo(QWidget* parent, TplPrev& prev, TplSetPrinter& setPrinter, qint64 id)
 {
     const std::vector<TrecData> aryData = ReadKanbyoPrintData(id);
-    if (aryData.empty()) {
-        msg::warning(parent, QStringLiteral("登録されたデータがありません。"));
-        return false;
-    }
-    TPrtPatient patient;
-    if (!readPatient(id, patient)) {
-        msg::warning(parent, QStringLiteral("この患者IDは存在しません。"));
-        return false;
-    }
-    const QDateTime now = CommonU::GetServerTime();
-    TWaitCursor wait;
-    beginDocument(prev, setPrinter, QStringLiteral("患者病名印刷"));
-    DrawKanbyo(prev, patient, aryData, now);
-    prev.EndDoc();
-    return true;
+    return recordDocument(parent, prev, setPrinter, id, !aryData.empty(), QStringLiteral("患者病名印刷"),
+                          [&](const TPrtPatient& patient, const QDateTime& printedAt) {
+                              DrawKanbyo(prev, patient, aryData, printedAt);
+                          });
 }

@@ -1,10 +1,7 @@
 #include "patient/PrtKanopeU.h"
 
 #include "app/Globals.h"
-#include "app/CommonU.h"
-#include "app/MsgBox.h"
 #include "app/UntDM.h"
-#include "app/WaitCursor.h"
 #include "controls/PlPrev.h"
 #include "db/Query.h"
 #include "app/SjisText.h"
@@ -105,15 +102,13 @@ void DrawKanope(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
         int commEnd = prev.StringListOut(comm, foJustify, 1325, 1925, top + 5, kFlowBottom, kLineH, 0);
         while (!name.isEmpty() || !comm.isEmpty()) {
             const int end = std::max(nameEnd, commEnd) + 5;
-            columnRules(prev, kCols, top, end);
-            prev.Line(kLeft, kRight, end, end);
+            closeRow(prev, kCols, top, end);
             top = continuationPage(prev);
             nameEnd = prev.StringListOut(name, foJustify, 355, 845, top + 5, kFlowBottom, kLineH, 0);
             commEnd = prev.StringListOut(comm, foJustify, 1325, 1925, top + 5, kFlowBottom, kLineH, 0);
         }
         const int rowEnd = std::max(std::max(nameEnd, commEnd) + 5, top + kRowMin);
-        columnRules(prev, kCols, top, rowEnd);
-        prev.Line(kLeft, kRight, rowEnd, rowEnd);
+        closeRow(prev, kCols, top, rowEnd);
         y = rowEnd;
     }
 }
@@ -121,19 +116,8 @@ void DrawKanope(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
 bool PrtKanope(QWidget* parent, TplPrev& prev, TplSetPrinter& setPrinter, qint64 id)
 {
     const std::vector<TrecOpe> aryData = ReadKanopePrintData(id);
-    if (aryData.empty()) {
-        msg::warning(parent, QStringLiteral("登録されたデータがありません。"));
-        return false;
-    }
-    TPrtPatient patient;
-    if (!readPatient(id, patient)) {
-        msg::warning(parent, QStringLiteral("この患者IDは存在しません。"));
-        return false;
-    }
-    const QDateTime now = CommonU::GetServerTime();
-    TWaitCursor wait;
-    beginDocument(prev, setPrinter, QStringLiteral("手術情報印刷"));
-    DrawKanope(prev, patient, aryData, now);
-    prev.EndDoc();
-    return true;
+    return recordDocument(parent, prev, setPrinter, id, !aryData.empty(), QStringLiteral("手術情報印刷"),
+                          [&](const TPrtPatient& patient, const QDateTime& printedAt) {
+                              DrawKanope(prev, patient, aryData, printedAt);
+                          });
 }

@@ -2,8 +2,10 @@
 
 #include "app/Globals.h"
 #include "app/CommonU.h"
+#include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "app/WaitCursor.h"
 #include "controls/EraText.h"
 #include "controls/PlPrev.h"
 #include "controls/PlSetPrinter.h"
@@ -73,11 +75,37 @@ void columnRules(TplPrev& prev, const std::vector<int>& xs, int y1, int y2)
         prev.Line(x, x, y1, y2);
 }
 
+void closeRow(TplPrev& prev, const std::vector<int>& xs, int top, int bottom)
+{
+    columnRules(prev, xs, top, bottom);
+    prev.Line(kLeft, kRight, bottom, bottom);
+}
+
 int continuationPage(TplPrev& prev)
 {
     prev.NewPage();
     prev.Line(kLeft, kRight, kContinueTop, kContinueTop);
     return kContinueTop;
+}
+
+bool recordDocument(QWidget* parent, TplPrev& prev, TplSetPrinter& setPrinter, qint64 id, bool hasRows,
+                    const QString& title, const std::function<void(const TPrtPatient&, const QDateTime&)>& draw)
+{
+    if (!hasRows) {
+        msg::warning(parent, QStringLiteral("登録されたデータがありません。"));
+        return false;
+    }
+    TPrtPatient patient;
+    if (!readPatient(id, patient)) {
+        msg::warning(parent, QStringLiteral("この患者IDは存在しません。"));
+        return false;
+    }
+    const QDateTime now = CommonU::GetServerTime();
+    TWaitCursor wait;
+    beginDocument(prev, setPrinter, title);
+    draw(patient, now);
+    prev.EndDoc();
+    return true;
 }
 
 QStringList lines(const QString& text)

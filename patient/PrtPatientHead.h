@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -54,9 +55,19 @@ int fitFont(TplPrev& prev, const QString& text, int maxWidth, int fromPt = 10, i
 void greyCell(TplPrev& prev, int x1, int x2, int y1, int y2);
 // Vertical rules at each x from y1 to y2.
 void columnRules(TplPrev& prev, const std::vector<int>& xs, int y1, int y2);
+// Closes a table row: the column rules from top to bottom and the rule
+// across the table at bottom.
+void closeRow(TplPrev& prev, const std::vector<int>& xs, int top, int bottom);
 // Closes the page and opens the next with a rule across the table at y = 200;
 // returns 200.
 int continuationPage(TplPrev& prev);
+
+// Records a list document of the patient. Refuses, with the reason shown,
+// when the list has no rows (hasRows false) or the patient no current row;
+// otherwise begins the document under `title`, lets `draw` put down the
+// pages at the server's time and ends it. The caller shows the preview.
+bool recordDocument(QWidget* parent, TplPrev& prev, TplSetPrinter& setPrinter, qint64 id, bool hasRows,
+                    const QString& title, const std::function<void(const TPrtPatient&, const QDateTime&)>& draw);
 
 // The text as wrapped-line input: one list entry per line of the text.
 QStringList lines(const QString& text);

@@ -43,15 +43,15 @@ TFrmSearchBase::TFrmSearchBase(QWidget* parent) : QDialog(parent)
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(10, 10, 10, 10);
-    auto* top = new QHBoxLayout;
+    FTop = new QHBoxLayout;
     FCriteria = new QGridLayout;
     FCriteria->setHorizontalSpacing(8);
-    top->addLayout(FCriteria);
-    top->addStretch(1);
+    FTop->addLayout(FCriteria);
+    FTop->addStretch(1);
     bbtnSrc = new QPushButton(QStringLiteral(" 絞込"), this);
     bbtnSrc->setObjectName(QStringLiteral("bbtnSrc"));
-    top->addWidget(bbtnSrc, 0, Qt::AlignBottom);
-    root->addLayout(top);
+    FTop->addWidget(bbtnSrc, 0, Qt::AlignBottom);
+    root->addLayout(FTop);
 
     dbgMei = new TDBGrid(this);
     dbgMei->setObjectName(QStringLiteral("dbgMei"));
@@ -96,6 +96,13 @@ QLineEdit* TFrmSearchBase::addCriterion(int row, const QString& caption, const Q
     return e;
 }
 
+void TFrmSearchBase::placeSearchButton(int row, int column, Qt::Alignment alignment)
+{
+    FTop->removeWidget(bbtnSrc);
+    delete FTop->takeAt(1);   // the stretch between the criteria and the button
+    FCriteria->addWidget(bbtnSrc, row, column, alignment);
+}
+
 void TFrmSearchBase::setColumns(const QList<TGridColumn>& columns, int margin)
 {
     dbgMei->setColumns(columns, margin);
@@ -129,10 +136,7 @@ void TFrmSearchBase::bbtnSrcClick()
         msg::warning(this, errorWarningText(e));
         return;
     }
-    if (!FSearched) {
-        FSearched = true;
-        dbgMei->setSortState(firstSortField(), true);
-    }
+    setFirstSort();
     // A new search keeps the order chosen by the column titles.
     const QString field = dbgMei->sortField();
     if (!field.isEmpty())
@@ -140,6 +144,14 @@ void TFrmSearchBase::bbtnSrcClick()
     ADOQ->first();
     bbtnOk->setEnabled(!ADOQ->isEmpty());
     dbgMei->setFocus();
+}
+
+void TFrmSearchBase::setFirstSort()
+{
+    if (FSearched)
+        return;
+    FSearched = true;
+    dbgMei->setSortState(firstSortField(), true);
 }
 
 void TFrmSearchBase::bbtnOkClick()

@@ -7,6 +7,7 @@
 #include <QList>
 
 class QGridLayout;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class TDBGrid;
@@ -35,7 +36,14 @@ protected:
     // Where the criteria go (two columns: caption, field).
     QGridLayout* criteria() const { return FCriteria; }
     QLineEdit* addCriterion(int row, const QString& caption, const QString& name, int maxLength);
+    // Moves " 絞込" from beside the criteria into their grid; the grid then
+    // takes the whole width.
+    void placeSearchButton(int row, int column, Qt::Alignment alignment);
     void setColumns(const QList<TGridColumn>& columns, int margin);
+    // Sorts the list by firstSortField() the first time only. The search
+    // button does it after its first search that succeeds; a dialog may call
+    // it earlier from search() to have the order set even when that fails.
+    void setFirstSort();
 
     // Opens ADOQ for the criteria (statement, parameters, client filter).
     virtual void search(TQuery& q) = 0;
@@ -48,6 +56,7 @@ protected:
 
 private:
     TQuery* ADOQ;
+    QHBoxLayout* FTop;
     QGridLayout* FCriteria;
     bool FSearched = false;
 };

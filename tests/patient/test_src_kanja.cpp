@@ -80,6 +80,21 @@ TEST_F(SrcKanjaTest, EmptyUntilSearchedThenSortedByNumber)
     EXPECT_TRUE(dlg->isVisible()) << "OK without rows does nothing";
 }
 
+TEST_F(SrcKanjaTest, OpensOnTheKanaAndEnterFollowsTheCriteria)
+{
+    EXPECT_EQ(dlg->focusWidget(), dlg->edtName);
+    // Enter moves through the criteria to " 絞込", the list and the buttons.
+    QStringList order;
+    QWidget* w = dlg->edtName;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() && w->isVisible())
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != dlg->edtName);
+    EXPECT_EQ(order, (QStringList{"edtName", "edtAdr", "edtTel", "rbAll", "rbMale", "rbFemale", "cbBirth", "dtpBirth",
+                                  "bbtnSrc", "dbgMei", "bbtnOk", "bbtnCancel"}));
+}
+
 TEST_F(SrcKanjaTest, AwkwardCharactersAreBoundAndMatchAsLike)
 {
     EXPECT_EQ(search(QStringLiteral("'")), QStringList{"1"});
