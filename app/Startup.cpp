@@ -3,6 +3,7 @@
 #include "app/CommonU.h"
 #include "app/FrmDBSettingU.h"
 #include "app/FrmVerU.h"
+#include "app/KlovApplication.h"
 #include "app/Globals.h"
 #include "app/SingleInstance.h"
 #include "app/Theme.h"
@@ -13,7 +14,7 @@
 
 int runKlov(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    TKlovApplication app(argc, argv);
     theme::registerFontSubstitutes();
     return startKlov();
 }

@@ -7,6 +7,7 @@
 #include "app/FrmOBaseU.h"
 #include "app/FrmVerU.h"
 #include "app/Startup.h"
+#include "db/Errors.h"
 #include "common/TestApp.h"
 #include "main/FrmMainU.h"
 
@@ -210,4 +211,18 @@ TEST_F(StartupTest, VersionDialogShowsTheBareVersion)
     EXPECT_EQ(ver.lblMail->text(), QStringLiteral("不具合・ご質問等はこちらまで"));
     QTest::mouseClick(ver.btnOK, Qt::LeftButton);
     EXPECT_FALSE(ver.isVisible());
+}
+
+TEST_F(StartupTest, AnUncaughtErrorIsShownAndTheProgramGoesOn)
+{
+    QPushButton button;
+    QObject::connect(&button, &QPushButton::clicked, [] {
+        throw EQueryError(QStringLiteral("relation \"KLOV.X\" does not exist"), QStringLiteral("42P01"));
+    });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].kind, msg::TKind::Warning);
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("relation \"KLOV.X\" does not exist"));
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(boxes.boxes.size(), 2);
 }
