@@ -98,13 +98,13 @@ void DrawKanope(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
         prev.FontSize(9);
         QStringList name = lines(r.OPENM);
         QStringList comm = lines(r.COMM);
-        int nameEnd = prev.StringListOut(name, foJustify, 355, 845, top + 5, kFlowBottom, kLineH, 0);
+        int nameEnd = prev.StringListOut(name, foJustify, 350, 850, top + 5, kFlowBottom, kLineH, 0);
         int commEnd = prev.StringListOut(comm, foJustify, 1325, 1925, top + 5, kFlowBottom, kLineH, 0);
         while (!name.isEmpty() || !comm.isEmpty()) {
             const int end = std::max(nameEnd, commEnd) + 5;
             closeRow(prev, kCols, top, end);
             top = continuationPage(prev);
-            nameEnd = prev.StringListOut(name, foJustify, 355, 845, top + 5, kFlowBottom, kLineH, 0);
+            nameEnd = prev.StringListOut(name, foJustify, 350, 850, top + 5, kFlowBottom, kLineH, 0);
             commEnd = prev.StringListOut(comm, foJustify, 1325, 1925, top + 5, kFlowBottom, kLineH, 0);
         }
         const int rowEnd = std::max(std::max(nameEnd, commEnd) + 5, top + kRowMin);

@@ -5,19 +5,90 @@
 
 #include "app/UntDM.h"
 #include "controls/DBGrid.h"
+#include "controls/PlPrev.h"
+#include "controls/PlSetPrinter.h"
 #include "db/Query.h"
 #include "patient/FrmMntKanopeU.h"
 #include "patient/FrmSrcDrU.h"
 #include "patient/FrmSrcOpeU.h"
 #include "patient/FrmUpdKanopeU.h"
+#include "patient/PrtKanopeU.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPicture>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextItem>
+
+#include <map>
 
 namespace {
+
+// Replays a recorded page and keeps the texts drawn, in page units.
+class TTextCapture : public QPaintDevice {
+public:
+    struct TText {
+        QPointF pos;
+        QString text;
+        int height;
+    };
+    class TEngine : public QPaintEngine {
+    public:
+        TEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        Type type() const override { return QPaintEngine::User; }
+        void updateState(const QPaintEngineState& s) override
+        {
+            if (s.state() & QPaintEngine::DirtyTransform)
+                FT = s.transform();
+        }
+        void drawTextItem(const QPointF& p, const QTextItem& ti) override
+        {
+            texts.push_back({FT.map(p), ti.text(), ti.font().pixelSize()});
+        }
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        std::vector<TText> texts;
+
+    private:
+        QTransform FT;
+    };
+    mutable TEngine engine;
+    QPaintEngine* paintEngine() const override { return &engine; }
+
+    static std::vector<TText> page(const TplPrev& prev, int n)
+    {
+        TTextCapture dev;
+        QPainter p(&dev);
+        p.drawPicture(0, 0, prev.Page(n));
+        p.end();
+        return dev.engine.texts;
+    }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        static const QPicture reference;
+        switch (m) {
+        case PdmWidth: return 2100;
+        case PdmHeight: return 2970;
+        case PdmDpiX:
+        case PdmPhysicalDpiX: return reference.logicalDpiX();
+        case PdmDpiY:
+        case PdmPhysicalDpiY: return reference.logicalDpiY();
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        case PdmDepth: return 32;
+        case PdmNumColors: return INT_MAX;
+        default: return 0;
+        }
+    }
+};
 
 class KanopeTest : public AppTest {
 protected:
@@ -258,4 +329,58 @@ TEST_F(KanopeTest, ListAddChangeDeleteWithoutSummaryCheck)
     EXPECT_TRUE(list.query()->isEmpty());
     EXPECT_EQ(scalar(R"(SELECT STRING_AGG("ONO" || '/' || "RNO" || '/' || "DELKBN", ' ' ORDER BY "RNO") FROM "KLOV"."D_KANOPE")"),
               QStringLiteral("1/1/1 1/2/1"));
+}
+
+TEST_F(KanopeTest, PrintedOperationNameFillsItsColumn)
+{
+    // The name flows between the rules at 350 and 850 (9 pt, 32 apart,
+    // 5 below the row top at 456); the comment keeps to 1325-1925.
+    TplSetPrinter setPrinter;
+    TplPrev prev;
+    prthead::beginDocument(prev, setPrinter, QStringLiteral("手術情報印刷"));
+    prev.FontSize(9);
+    const double charW = prev.TextWidthF(QStringLiteral("術"));
+    TrecOpe r;
+    r.OPEDTE = QDate(2023, 4, 1);
+    r.OPENM = QString(40, QChar(0x8853));     // 40 x "術", several lines
+    r.COMM = QString(40, QChar(0x8A18));      // 40 x "記"
+    prthead::TPrtPatient patient;
+    patient.id = 2002;
+    patient.name = QStringLiteral("鈴木 花子");
+    DrawKanope(prev, patient, {r}, QDateTime(QDate(2024, 3, 31), QTime(9, 0)));
+    prev.EndDoc();
+    ASSERT_EQ(prev.PageCount(), 1);
+
+    std::map<int, std::vector<TTextCapture::TText>> nameLines, commLines;
+    for (const auto& t : TTextCapture::page(prev, 1)) {
+        if (t.height != TplPrev::PointsToHeight(9) || t.pos.y() < 456)
+            continue;
+        if (t.text.contains(QChar(0x8853)))
+            nameLines[qRound(t.pos.y())].push_back(t);
+        else if (t.text.contains(QChar(0x8A18)))
+            commLines[qRound(t.pos.y())].push_back(t);
+    }
+    ASSERT_GE(nameLines.size(), 3u);
+    int printed = 0;
+    for (const auto& [y, items] : nameLines) {
+        double left = 1e9, right = 0;
+        for (const auto& t : items) {
+            left = std::min(left, t.pos.x());
+            right = std::max(right, t.pos.x() + charW * t.text.size());
+            printed += int(t.text.size());
+        }
+        EXPECT_NEAR(left, 350, 0.5) << y;
+        EXPECT_LE(right, 850 + 0.5) << y;
+        if (y != nameLines.rbegin()->first)   // lines broken early end at the rule
+            EXPECT_NEAR(right, 850, 1.0) << y;
+    }
+    EXPECT_EQ(printed, 40);
+    ASSERT_FALSE(commLines.empty());
+    for (const auto& [y, items] : commLines)
+        for (const auto& t : items) {
+            EXPECT_GE(t.pos.x(), 1325 - 0.5);
+            EXPECT_LE(t.pos.x() + charW * t.text.size(), 1925 + 0.5);
+        }
+    // Both flows begin on the same line.
+    EXPECT_EQ(nameLines.begin()->first, commLines.begin()->first);
 }
