@@ -6,6 +6,7 @@
 #include "main/PrtTaiyouU.h"
 
 #include "app/Theme.h"
+#include "common/PageCapture.h"
 #include "common/TestApp.h"
 #include "controls/PlPrev.h"
 #include "db/Query.h"
@@ -13,213 +14,25 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QFontMetricsF>
-#include <QPaintEngine>
-#include <QPainterPath>
-#include <QPainter>
-#include <QPicture>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextItem>
 
-#include <array>
-#include <climits>
-#include <set>
+#include <algorithm>
 #include <cmath>
+#include <set>
+#include <vector>
 
 namespace {
 
-// ---- reading back what a page recorded -------------------------------------
+using pagecap::TPage;
+using pagecap::TText;
 
-struct TText {
-    QString text;
-    double x = 0;      // left edge
-    double top = 0;    // top of the line (baseline - ascent)
-    double right = 0;
-    int height = 0;    // font height in page units
-    QRectF clip;       // the text box (or the printable area)
-};
-
-struct TPage {
-    std::vector<TText> texts;
-    std::vector<QLineF> lines;
-    std::vector<std::pair<QRectF, QColor>> fills;
-
-    // Texts equal to `s`.
-    std::vector<TText> find(const QString& s) const
-    {
-        std::vector<TText> out;
-        for (const TText& t : texts)
-            if (t.text == s)
-                out.push_back(t);
-        return out;
-    }
-    bool has(const QString& s) const { return !find(s).empty(); }
-    bool hasPart(const QString& s) const
-    {
-        return std::any_of(texts.begin(), texts.end(), [&](const TText& t) { return t.text.contains(s); });
-    }
-    bool hasHLine(double y, double x1 = 170, double x2 = 1930) const
-    {
-        return std::any_of(lines.begin(), lines.end(), [&](const QLineF& l) {
-            return std::abs(l.y1() - y) < 0.5 && std::abs(l.y2() - y) < 0.5
-                && std::abs(std::min(l.x1(), l.x2()) - x1) < 0.5 && std::abs(std::max(l.x1(), l.x2()) - x2) < 0.5;
-        });
-    }
-    // Every text of the flowed rows inside the columns x1..x2, top to bottom.
-    QString flowed(double x1, double x2) const
-    {
-        QString s;
-        for (const TText& t : texts)
-            if (t.x >= x1 - 0.5 && t.right <= x2 + 0.5 && t.clip.width() >= 2000)
-                s += t.text;
-        return s;
-    }
-};
-
-class TCaptureEngine : public QPaintEngine {
-public:
-    TCaptureEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
-    TPage* page = nullptr;
-
-    bool begin(QPaintDevice*) override { return true; }
-    bool end() override { return true; }
-    void updateState(const QPaintEngineState& st) override
-    {
-        if (st.state() & QPaintEngine::DirtyBrush)
-            brush = st.brush();
-        if (st.state() & QPaintEngine::DirtyPen)
-            pen = st.pen();
-    }
-    QBrush brush;
-    QPen pen;
-    Type type() const override { return QPaintEngine::User; }
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-    void drawTextItem(const QPointF& p, const QTextItem& item) override
-    {
-        const QTransform t = painter()->combinedTransform();
-        const QPointF at = t.map(p);
-        TText x;
-        x.text = item.text();
-        x.x = at.x();
-        x.right = at.x() + item.width() * t.m11();
-        x.top = at.y() - QFontMetricsF(item.font()).ascent();
-        x.height = item.font().pixelSize();
-        x.clip = painter()->hasClipping() ? t.mapRect(painter()->clipBoundingRect()) : QRectF();
-        page->texts.push_back(x);
-    }
-    void drawLines(const QLineF* lines, int n) override
-    {
-        for (int i = 0; i < n; ++i)
-            page->lines.push_back(painter()->combinedTransform().map(lines[i]));
-    }
-    void drawLines(const QLine* lines, int n) override
-    {
-        for (int i = 0; i < n; ++i)
-            drawLines(std::array<QLineF, 1>{QLineF(lines[i])}.data(), 1);
-    }
-    void drawPolygon(const QPointF* pts, int n, PolygonDrawMode) override
-    {
-        for (int i = 0; i + 1 < n; ++i)
-            drawLines(std::array<QLineF, 1>{QLineF(pts[i], pts[i + 1])}.data(), 1);
-    }
-    void drawPolygon(const QPoint* pts, int n, PolygonDrawMode mode) override
-    {
-        std::vector<QPointF> f(pts, pts + n);
-        drawPolygon(f.data(), n, mode);
-    }
-    void drawRects(const QRectF* rects, int n) override
-    {
-        const QBrush b = brush;
-        for (int i = 0; i < n; ++i) {
-            const QRectF r = painter()->combinedTransform().mapRect(rects[i]);
-            if (b.style() != Qt::NoBrush)
-                page->fills.emplace_back(r, b.color());
-            if (pen.style() != Qt::NoPen) {
-                drawLines(std::array<QLineF, 4>{QLineF(r.topLeft(), r.topRight()), QLineF(r.topRight(), r.bottomRight()),
-                                                QLineF(r.bottomRight(), r.bottomLeft()), QLineF(r.bottomLeft(), r.topLeft())}
-                              .data(),
-                          4);
-            }
-        }
-    }
-    void drawPath(const QPainterPath& path) override
-    {
-        if (brush.style() != Qt::NoBrush)
-            page->fills.emplace_back(painter()->combinedTransform().mapRect(path.boundingRect()), brush.color());
-        if (pen.style() == Qt::NoPen)
-            return;
-        for (const QPolygonF& poly : path.toSubpathPolygons(painter()->combinedTransform()))
-            for (qsizetype i = 0; i + 1 < poly.size(); ++i)
-                page->lines.emplace_back(poly[i], poly[i + 1]);
-    }
-    void drawRects(const QRect* rects, int n) override
-    {
-        for (int i = 0; i < n; ++i) {
-            const QRectF r(rects[i]);
-            drawRects(&r, 1);
-        }
-    }
-};
-
-// A device with the recording's own resolution, so that replaying keeps the
-// page units as they were drawn.
-class TCaptureDevice : public QPaintDevice {
-public:
-    mutable TCaptureEngine engine;
-    QPaintEngine* paintEngine() const override { return &engine; }
-
-protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        static const QPicture reference;
-        switch (m) {
-        case PdmWidth: return 2100;
-        case PdmHeight: return 2970;
-        case PdmWidthMM: return 210;
-        case PdmHeightMM: return 297;
-        case PdmDpiX: case PdmPhysicalDpiX: return reference.logicalDpiX();
-        case PdmDpiY: case PdmPhysicalDpiY: return reference.logicalDpiY();
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        default: return 0;
-        }
-    }
-};
-
-// Texts drawn piece by piece (one character at a time in flowed rows, or one
-// script run at a time) are joined when they continue each other on a line.
-void joinRuns(TPage& page)
-{
-    std::vector<TText> out;
-    for (const TText& t : page.texts) {
-        if (!out.empty()) {
-            TText& last = out.back();
-            if (std::abs(last.top - t.top) < 0.5 && last.clip == t.clip && t.x >= last.right - 0.5
-                && t.x - last.right < 25 && last.height == t.height) {
-                last.text += t.text;
-                last.right = t.right;
-                continue;
-            }
-        }
-        out.push_back(t);
-    }
-    page.texts = std::move(out);
-}
-
+// Every recorded page, its texts joined into whole runs.
 std::vector<TPage> capture(const TplPrev& prev)
 {
-    std::vector<TPage> pages(static_cast<size_t>(prev.RecordedPages()));
-    for (int n = 1; n <= prev.RecordedPages(); ++n) {
-        TCaptureDevice dev;
-        dev.engine.page = &pages[static_cast<size_t>(n - 1)];
-        QPainter p(&dev);
-        p.drawPicture(0, 0, prev.Page(n));
-        p.end();
-        joinRuns(pages[static_cast<size_t>(n - 1)]);
-    }
+    std::vector<TPage> pages = pagecap::capturePages(prev);
+    for (TPage& page : pages)
+        pagecap::joinRuns(page);
     return pages;
 }
 
@@ -314,7 +127,7 @@ TEST_F(PrintTaiyouTest, TitleAndPatientGrid)
                           "dr1先生", "1版(完成確認前)", "未"})
         EXPECT_TRUE(p.has(QString::fromUtf8(s))) << s;
     EXPECT_TRUE(p.has(QStringLiteral("〒123-4567")));
-    EXPECT_EQ(p.find(QStringLiteral("〒123-4567"))[0].x, 745);
+    EXPECT_EQ(p.find(QStringLiteral("〒123-4567"))[0].pos.x(), 745);
     // The name's cell, label cells grey, row lines of the grid.
     EXPECT_EQ(p.find(QStringLiteral("山田　花子"))[0].clip, QRectF(310, 250, 300, 43));
     for (int y : {293, 336, 379, 422})
@@ -420,7 +233,7 @@ TEST_F(PrintTaiyouTest, NumberedDiseasesInOrderAndLongNames)
     EXPECT_FALSE(drawn.contains(QChar(0xFF38)));
     std::set<int> rowTops;
     for (const TText& t : p.texts)
-        if (t.x >= 275 && t.right <= 708.5 && t.clip.width() >= 2000) {
+        if (t.pos.x() >= 275 && t.right <= 708.5 && t.clip.width() >= 2000) {
             rowTops.insert(int(std::lround(t.top)));
             EXPECT_EQ(t.height, TplPrev::PointsToHeight(6));
         }

@@ -1,6 +1,7 @@
 // The printed disease and operation lists: page head, shrink and wrap of
 // the name cell, page continuation, and the Shift-JIS byte cut.
 
+#include "common/PageCapture.h"
 #include "common/TestApp.h"
 
 #include "controls/PlPrev.h"
@@ -12,185 +13,18 @@
 #include "app/SjisText.h"
 
 #include <QCheckBox>
-#include <QPaintDevice>
-#include <QPaintEngine>
-#include <QPainterPath>
-#include <QPainter>
-#include <QPicture>
 #include <QPushButton>
-#include <QTextItem>
 
 #include <algorithm>
-#include <map>
 #include <set>
+#include <vector>
 
 namespace {
 
-// Replays a recorded page and keeps what was drawn, in page units.
-class TCaptureEngine : public QPaintEngine {
-public:
-    struct TText {
-        QPointF pos;
-        QString text;
-        int height;
-    };
-    std::vector<TText> texts;
-    std::vector<QLineF> lines;
+using pagecap::TPage;
 
-    TCaptureEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
-    bool begin(QPaintDevice*) override { return true; }
-    bool end() override { return true; }
-    Type type() const override { return QPaintEngine::User; }
-    void updateState(const QPaintEngineState& s) override
-    {
-        if (s.state() & QPaintEngine::DirtyTransform)
-            FT = s.transform();
-    }
-    void drawTextItem(const QPointF& p, const QTextItem& ti) override
-    {
-        texts.push_back({FT.map(p), ti.text(), ti.font().pixelSize()});
-    }
-    void drawLines(const QLineF* l, int n) override
-    {
-        for (int i = 0; i < n; ++i)
-            lines.push_back(FT.map(l[i]));
-    }
-    void drawLines(const QLine* l, int n) override
-    {
-        for (int i = 0; i < n; ++i)
-            lines.push_back(FT.map(QLineF(l[i])));
-    }
-    void drawPolygon(const QPointF* pts, int n, PolygonDrawMode) override
-    {
-        addOutline(FT.map(QPolygonF(QList<QPointF>(pts, pts + n))));
-    }
-    void drawPolygon(const QPoint* pts, int n, PolygonDrawMode mode) override
-    {
-        QList<QPointF> f;
-        for (int i = 0; i < n; ++i)
-            f << QPointF(pts[i]);
-        drawPolygon(f.constData(), n, mode);
-    }
-    void drawRects(const QRectF* r, int n) override
-    {
-        for (int i = 0; i < n; ++i)
-            addOutline(FT.map(QPolygonF(r[i])));
-    }
-    void drawRects(const QRect* r, int n) override
-    {
-        for (int i = 0; i < n; ++i) {
-            const QRectF rf(r[i]);
-            drawRects(&rf, 1);
-        }
-    }
-    void drawPath(const QPainterPath& path) override
-    {
-        for (const QPolygonF& p : path.toSubpathPolygons(FT))
-            addOutline(p);
-    }
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-
-private:
-    void addOutline(const QPolygonF& p)
-    {
-        for (int k = 0; k + 1 < p.size(); ++k)
-            lines.push_back(QLineF(p[k], p[k + 1]));
-        if (p.size() > 2 && p.first() != p.last())
-            lines.push_back(QLineF(p.last(), p.first()));
-    }
-    QTransform FT;
-};
-
-class TCaptureDevice : public QPaintDevice {
-public:
-    mutable TCaptureEngine engine;
-    QPaintEngine* paintEngine() const override { return &engine; }
-
-protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        static const QPicture reference;
-        switch (m) {
-        case PdmWidth: return 2100;
-        case PdmHeight: return 2970;
-        case PdmDpiX:
-        case PdmPhysicalDpiX: return reference.logicalDpiX();
-        case PdmDpiY:
-        case PdmPhysicalDpiY: return reference.logicalDpiY();
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        default: return 0;
-        }
-    }
-};
-
-struct TPageContent {
-    std::vector<TCaptureEngine::TText> texts;
-    std::vector<QLineF> lines;
-
-    // Texts whose left edge lies in [x1, x2) and baseline in [y1, y2).
-    std::vector<TCaptureEngine::TText> textsIn(double x1, double x2, double y1 = 0, double y2 = 3000) const
-    {
-        std::vector<TCaptureEngine::TText> out;
-        for (const auto& t : texts)
-            if (t.pos.x() >= x1 && t.pos.x() < x2 && t.pos.y() >= y1 && t.pos.y() < y2)
-                out.push_back(t);
-        return out;
-    }
-    QString joined(double x1, double x2, double y1 = 0, double y2 = 3000) const
-    {
-        QString s;
-        for (const auto& t : textsIn(x1, x2, y1, y2))
-            s += t.text;
-        return s;
-    }
-    // The texts of each baseline joined left to right (a text may come in
-    // several runs when its characters come from different fonts).
-    QStringList textLines() const
-    {
-        // Runs of one line differ in their baselines by a few units.
-        std::map<int, std::vector<TCaptureEngine::TText>> byLine;
-        for (const auto& t : texts) {
-            int key = qRound(t.pos.y());
-            for (const auto& [y, items] : byLine)
-                if (qAbs(y - t.pos.y()) <= 4)
-                    key = y;
-            byLine[key].push_back(t);
-        }
-        QStringList out;
-        for (auto& [y, items] : byLine) {
-            std::sort(items.begin(), items.end(), [](auto& a, auto& b) { return a.pos.x() < b.pos.x(); });
-            QString line;
-            for (const auto& t : items)
-                line += t.text;
-            out << line;
-        }
-        return out;
-    }
-    bool hasText(const QString& text) const
-    {
-        const QStringList all = textLines();
-        return std::any_of(all.begin(), all.end(), [&](const QString& l) { return l.contains(text); });
-    }
-    bool hasRule(double y, double x1, double x2) const
-    {
-        return std::any_of(lines.begin(), lines.end(), [&](const QLineF& l) {
-            return qAbs(l.y1() - y) < 0.5 && qAbs(l.y2() - y) < 0.5 && qMin(l.x1(), l.x2()) <= x1 + 0.5
-                   && qMax(l.x1(), l.x2()) >= x2 - 0.5;
-        });
-    }
-};
-
-TPageContent capture(const TplPrev& prev, int page)
-{
-    TCaptureDevice dev;
-    QPainter p(&dev);
-    p.drawPicture(0, 0, prev.Page(page));
-    p.end();
-    return {dev.engine.texts, dev.engine.lines};
-}
+// One recorded page, every text run as it was drawn.
+TPage capture(const TplPrev& prev, int page) { return pagecap::capturePage(prev, page); }
 
 // Saves the pages as PNG when KLOV_TEST_PNG_DIR names a folder.
 void savePng(const TplPrev& prev, const QString& name)
@@ -269,7 +103,7 @@ TEST_F(PatientPrintTest, DiseaseHeadAndRows)
     ASSERT_EQ(prev.PageCount(), 1);
     EXPECT_EQ(prev.FTitle, QStringLiteral("患者病名印刷"));
 
-    const TPageContent page = capture(prev, 1);
+    const TPage page = capture(prev, 1);
     for (const char* t : {"患者病名印刷", "2024/03/31 09:05:07", "氏名", "かな", "患者ID", "住所", "生年月日", "年齢",
                           "性別", "電話", "山田 太郎", "1234567", "〒123-4567", "(昭和35)1960/4/1", "63 歳", "男",
                           "03-1234-5678", "高血圧症疑い", "I10", "2019年3月頃", "2024/1/5", "軽快", "不明"})
@@ -302,7 +136,7 @@ TEST_F(PatientPrintTest, LongDiseaseNameShrinksThenWrapsAtSixPoints)
     DrawKanbyo(prev, patient(), rows, printedAt);
     prev.EndDoc();
     savePng(prev, QStringLiteral("kanbyo-wrap"));
-    const TPageContent page = capture(prev, 1);
+    const TPage page = capture(prev, 1);
 
     // The long name: 6 pt (21 units high) rows 21 apart inside 275-708,
     // every character of it printed; the row grows to hold them.
@@ -347,8 +181,8 @@ TEST_F(PatientPrintTest, LongRemarkContinuesOnTheNextPage)
     savePng(prev, QStringLiteral("kanbyo-continue"));
     ASSERT_EQ(prev.PageCount(), 2);
 
-    const TPageContent p1 = capture(prev, 1);
-    const TPageContent p2 = capture(prev, 2);
+    const TPage p1 = capture(prev, 1);
+    const TPage p2 = capture(prev, 2);
     // Page 2: the rule at 200, no head and no heading row again.
     EXPECT_TRUE(p2.hasRule(200, 170, 1930));
     EXPECT_FALSE(p2.hasText(QStringLiteral("患者病名印刷")));
@@ -380,7 +214,7 @@ TEST_F(PatientPrintTest, LongRemarkContinuesOnTheNextPage)
     EXPECT_TRUE(p2.hasText(QStringLiteral("病名%1番").arg(number + 1)));
     // Every remark character of all rows was printed exactly once.
     int printed = 0;
-    for (const TPageContent* p : {&p1, &p2})
+    for (const TPage* p : {&p1, &p2})
         for (const auto& t : p->textsIn(1305, 1930, p == &p1 ? 403 : 200, 2970))
             printed += int(t.text.count(QChar(0x8A18)));
     EXPECT_EQ(printed, 20 * 64);
@@ -407,15 +241,15 @@ TEST_F(PatientPrintTest, OperationRowsAndContinuation)
     prev.EndDoc();
     savePng(prev, QStringLiteral("kanope"));
     ASSERT_EQ(prev.PageCount(), 2);
-    const TPageContent p1 = capture(prev, 1);
-    const TPageContent p2 = capture(prev, 2);
+    const TPage p1 = capture(prev, 1);
+    const TPage p2 = capture(prev, 2);
     for (const char* t : {"登録手術情報一覧", "手術・手技", "実施日", "内容", "CODE", "術者/助手", "2023/1/1", "K672-2"})
         EXPECT_TRUE(p1.hasText(QString::fromUtf8(t))) << t;
     EXPECT_TRUE(p1.hasRule(456, 170, 1930));
     EXPECT_TRUE(p2.hasRule(200, 170, 1930));
     EXPECT_FALSE(p2.hasText(QStringLiteral("手術・手技")));
     int printed = 0;
-    for (const TPageContent* p : {&p1, &p2})
+    for (const TPage* p : {&p1, &p2})
         for (const auto& t : p->textsIn(1325, 1930, p == &p1 ? 456 : 200, 2970))
             printed += int(t.text.count(QChar(0x8853)));
     EXPECT_EQ(printed, 18 * 100);
@@ -441,7 +275,7 @@ TEST_F(PatientPrintTest, ListPrintsLiveRowsOnly)
     list.bbtnPrintClick();
     ASSERT_EQ(list.plPrev1->PageCount(), 1);
     EXPECT_EQ(list.plPrev1->FTitle, QStringLiteral("患者病名印刷"));
-    const TPageContent page = capture(*list.plPrev1, 1);
+    const TPage page = capture(*list.plPrev1, 1);
     EXPECT_TRUE(page.hasText(QStringLiteral("新しい病名")));
     EXPECT_FALSE(page.hasText(QStringLiteral("旧い病名")));
     EXPECT_FALSE(page.hasText(QStringLiteral("消した病名")));
