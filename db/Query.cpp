@@ -460,9 +460,9 @@ struct TSortKey {
 };
 } // namespace
 
-void TQuery::setSort(const QString& spec)
+void TQuery::setSort(const QString& order)
 {
-    FSort = spec.trimmed();
+    FSort = order.trimmed();
     if (!FRs)
         return;
     const int keep = FCur >= 0 ? FView[FCur] : -1;

@@ -143,7 +143,7 @@ public:
 
     // "FIELD", "FIELD DESC", or several joined by commas; empty = fetched order.
     // Stable and type-aware; nulls first when ascending.
-    void setSort(const QString& spec);
+    void setSort(const QString& order);
     const QString& sort() const { return FSort; }
 
     using TFilter = std::function<bool(const TRecord&)>;

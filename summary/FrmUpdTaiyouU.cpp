@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -46,10 +47,30 @@ const QString kStandardTemplate = QStringLiteral(
     "＜プロフィール＞\r\n\r\n＜現病歴＞\r\n\r\n＜既往歴＞\r\n\r\n＜家族歴＞\r\n\r\n＜嗜好＞\r\n\r\n"
     "＜感染症情報＞\r\n\r\n＜免疫情報＞\r\n\r\n＜常用薬情報＞\r\n\r\n＜入院時身体所見＞\r\n\r\n＜入院時検査所見＞\r\n");
 
+// Memo text with its line breaks as LF. toPlainText() would also turn
+// no-break spaces into plain ones, so a save would change text nobody touched.
+QString memoText(const QPlainTextEdit* m)
+{
+    QString t = m->document()->toRawText();
+    for (QChar& c : t) {
+        switch (c.unicode()) {
+        case 0x2028:   // line separator (Shift+Enter)
+        case 0x2029:   // paragraph separator between blocks
+        case 0xFDD0:   // frame markers
+        case 0xFDD1:
+            c = QLatin1Char('\n');
+            break;
+        default:
+            break;
+        }
+    }
+    return t;
+}
+
 // Memo text as the database and the checks see it: lines ended by CR LF.
 QString windowsText(const QPlainTextEdit* m)
 {
-    QString t = m->toPlainText();
+    QString t = memoText(m);
     t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return t;
 }
@@ -214,11 +235,11 @@ void TFrmUpdTaiyou::takeSnapshot()
     FSnap.NSYUIDX = cmbNSYU->currentIndex();
     FSnap.NYUCNT = nedtNYUCNT->asInteger();
     FSnap.NYURIYU = edtNYURIYU->text();
-    FSnap.NYUBEFKEIKA = memNYUBEFKEIKA->toPlainText();
-    FSnap.NYUKEIKA = memNYUKEIKA->toPlainText();
-    FSnap.TAIJOUHO = memTAIJOUHO->toPlainText();
-    FSnap.TAIYAKU = memTAIYAKU->toPlainText();
-    FSnap.TAIHOU = memTAIHOU->toPlainText();
+    FSnap.NYUBEFKEIKA = memoText(memNYUBEFKEIKA);
+    FSnap.NYUKEIKA = memoText(memNYUKEIKA);
+    FSnap.TAIJOUHO = memoText(memTAIJOUHO);
+    FSnap.TAIYAKU = memoText(memTAIYAKU);
+    FSnap.TAIHOU = memoText(memTAIHOU);
     FSnap.NDTE = dtpNDTE->date();
     FSnap.TDTE = dtpTDTE->checked() ? dtpTDTE->date() : QDate();
 }
@@ -624,7 +645,7 @@ bool TFrmUpdTaiyou::CheckInput()
         return false;
     }
     for (int i = 0; i < 5; ++i) {
-        if (!trimLeft(memo(i)->toPlainText()).isEmpty())
+        if (!trimLeft(memoText(memo(i))).isEmpty())
             continue;
         if (!msg::question(this, QString::fromUtf8(kSections[i].name)
                                      + QStringLiteral("が入力されていません。\r\n登録してよろしいですか？"))) {
@@ -698,9 +719,9 @@ bool TFrmUpdTaiyou::IsChanged() const
         return true;
     if (nedtNYUCNT->asInteger() != FSnap.NYUCNT || edtNYURIYU->text() != FSnap.NYURIYU)
         return true;
-    return memNYUBEFKEIKA->toPlainText() != FSnap.NYUBEFKEIKA || memNYUKEIKA->toPlainText() != FSnap.NYUKEIKA
-        || memTAIJOUHO->toPlainText() != FSnap.TAIJOUHO || memTAIYAKU->toPlainText() != FSnap.TAIYAKU
-        || memTAIHOU->toPlainText() != FSnap.TAIHOU;
+    return memoText(memNYUBEFKEIKA) != FSnap.NYUBEFKEIKA || memoText(memNYUKEIKA) != FSnap.NYUKEIKA
+        || memoText(memTAIJOUHO) != FSnap.TAIJOUHO || memoText(memTAIYAKU) != FSnap.TAIYAKU
+        || memoText(memTAIHOU) != FSnap.TAIHOU;
 }
 
 void TFrmUpdTaiyou::bbtnUpdateClick()
@@ -750,7 +771,7 @@ void TFrmUpdTaiyou::WriteThreadProc()
 {
     taiyouAutosave::TTexts texts;
     for (int f = 0; f < 5; ++f)
-        texts.sections[f] = memo(kFileSection[f])->toPlainText();
+        texts.sections[f] = memoText(memo(kFileSection[f]));
     texts.kno = FKNO;
     texts.verno = FVERNO;
     QString error;

@@ -49,11 +49,11 @@ TEST_F(SchemaTest, EveryTableAndColumnWithItsWidth)
     TQuery q(&conn());
     q.setSql(R"(SELECT column_name, data_type, character_maximum_length FROM information_schema.columns
                 WHERE table_schema = 'KLOV' AND table_name = :T)");
-    for (const auto& [table, spec] : kTables) {
+    for (const auto& [table, columns] : kTables) {
         q.setText("T", table, 0);
         q.open();
         ASSERT_FALSE(q.eof()) << table.toStdString() << " missing";
-        for (const QString& item : spec.split(QLatin1Char(' '))) {
+        for (const QString& item : columns.split(QLatin1Char(' '))) {
             const QString column = item.section(QLatin1Char(':'), 0, 0);
             const QString kind = item.section(QLatin1Char(':'), 1);
             SCOPED_TRACE((table + QLatin1Char('.') + column).toStdString());
@@ -70,7 +70,7 @@ TEST_F(SchemaTest, EveryTableAndColumnWithItsWidth)
             case 'd': EXPECT_EQ(type, QStringLiteral("timestamp without time zone")); break;
             }
         }
-        EXPECT_EQ(q.recordCount(), spec.count(QLatin1Char(' ')) + 1)
+        EXPECT_EQ(q.recordCount(), columns.count(QLatin1Char(' ')) + 1)
             << table.toStdString() << " has columns no form knows";
     }
 }

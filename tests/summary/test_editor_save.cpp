@@ -47,6 +47,11 @@ TEST_F(EditorTest, EachSectionTakesTwoThousandCharactersAndRefusesMore)
     f.memTAIHOU->setPlainText(QString(1999, QChar(0x3042)) + QStringLiteral("𠮷"));
     QTest::mouseClick(f.bbtnUpdate, Qt::LeftButton);
     EXPECT_EQ(boxes.last(), QStringLiteral("退院時方針には2000文字までしか入力できません。\r\n（現在2001文字）"));
+    // a line break counts as CR LF, as it is stored
+    boxes.boxes.clear();
+    f.memTAIHOU->setPlainText(QString(1000, QChar(0x3042)) + QStringLiteral("\n") + QString(999, QChar(0x3042)));
+    QTest::mouseClick(f.bbtnUpdate, Qt::LeftButton);
+    EXPECT_EQ(boxes.last(), QStringLiteral("退院時方針には2000文字までしか入力できません。\r\n（現在2001文字）"));
     f.memTAIHOU->setPlainText(kept);
 
     boxes.boxes.clear();
@@ -135,6 +140,25 @@ TEST_F(EditorTest, LeadingBlanksAndBreaksAreDroppedTrailingOnesKept)
     EXPECT_EQ(col("TAIYAKU"), QString());
     EXPECT_EQ(col("NYURIYU"), QStringLiteral("胸痛  "));
     EXPECT_EQ(col("UPDUSERID"), QStringLiteral("dr1"));
+}
+
+TEST_F(EditorTest, NoBreakSpacesStayAsTheyWere)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    addSummary(1, 1, 1001, 1, "2024-04-01", "2024-04-10", 1, R"("NYUKEIKA" = E'\u00A0字下げ\u00A0本文\r\n次行')");
+    const QString stored = QStringLiteral("\u00A0字下げ\u00A0本文\r\n次行");
+    ASSERT_EQ(col("NYUKEIKA"), stored);
+    TFrmUpdTaiyou& f = open(1, 1);
+    EXPECT_FALSE(f.IsChanged());
+    f.WriteThreadProc();
+    QFile file(dataFolder() + QStringLiteral("NYUKEIKA.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), (stored + QStringLiteral("\r\n")).toUtf8());
+    f.memTAIYAKU->setPlainText(QStringLiteral("変更"));
+    QTest::mouseClick(f.bbtnUpdate, Qt::LeftButton);
+    ASSERT_EQ(f.result(), QDialog::Accepted) << boxes.texts().join('|').toStdString();
+    EXPECT_EQ(col("NYUKEIKA"), stored) << "a text nobody touched is stored unchanged";
+    EXPECT_EQ(col("TAIYAKU"), QStringLiteral("変更"));
 }
 
 TEST_F(EditorTest, SavingRewritesTheBasicDataAndClosesWithOk)
