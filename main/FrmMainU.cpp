@@ -499,10 +499,11 @@ FROM "KLOV"."D_TAIYOU" D
         const QString dr = FslDR.value(tandr);
         ADOQMei->setText("TANDR1", dr, 24).setText("TANDR2", dr, 24).setText("TANDR3", dr, 24);
     }
+    // Bound whole: a text cut to the column's width would match other rows.
     if (!byonm.isEmpty())
-        ADOQMei->setText("BYONM", byonm, 200);
+        ADOQMei->setText("BYONM", byonm, 0);
     if (!icd10.isEmpty())
-        ADOQMei->setText("ICD10", icd10, 10);
+        ADOQMei->setText("ICD10", icd10, 0);
     dbgMei->resetSort();
     ADOQMei->open();
     if (!ADOQMei->isEmpty())
@@ -520,6 +521,10 @@ void TFrmMain::RequeryList(const QString& skey)
     if (ADOQMei->sql().isEmpty())
         return;
     TWaitCursor wait;
+    // A title-click order lasts only until the list runs again.
+    ADOQMei->close();
+    ADOQMei->setSort(QString());
+    dbgMei->resetSort();
     ADOQMei->requery();
     if (!skey.isEmpty())
         dbgMei->locate(QStringLiteral("SKEY"), skey);

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QHeaderView>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -278,4 +279,80 @@ TEST_F(MainWindowTest, RestColumnWidthRule)
     EXPECT_EQ(m->dbgMei->columnWidth(10), 1600 - others - 46);
     m->dbgMei->resize(900, 400);
     EXPECT_EQ(m->dbgMei->columnWidth(10), 100);
+}
+
+TEST_F(MainWindowTest, TitleClicksSortUntilTheListRunsAgain)
+{
+    summary(1, 1, 200, "2024-01-01", "2024-01-10");
+    summary(2, 1, 100, "2024-01-02", "2024-01-10");
+    summary(3, 1, 200, "2024-01-03", "2024-01-10");
+    auto m = openMain("boss");
+    ASSERT_EQ(keys(*m), (QStringList{"3/1", "2/1", "1/1"}));
+    QHeaderView* titles = m->dbgMei->horizontalHeader();
+    Q_EMIT titles->sectionClicked(2);   // 患者ID
+    EXPECT_EQ(m->dbgMei->cellText(0, 2), QStringLiteral("100")) << "first click ascending";
+    Q_EMIT titles->sectionClicked(2);
+    EXPECT_EQ(m->dbgMei->cellText(2, 2), QStringLiteral("100")) << "second click descending";
+    Q_EMIT titles->sectionClicked(0);
+    EXPECT_EQ(keys(*m), (QStringList{"1/1", "2/1", "3/1"})) << "another title starts ascending";
+
+    // a change made from the window runs the list again in its own order
+    m->openSummaryEditor = [this](bool recov, int& kno, int& verno) {
+        EXPECT_FALSE(recov);
+        EXPECT_EQ(kno, 0);
+        EXPECT_EQ(verno, 1);
+        summary(4, 1, 100, "2024-01-04", "");
+        kno = 4;
+        return false;   // a saved summary counts whatever the result
+    };
+    m->bbtnInsert->click();
+    EXPECT_EQ(keys(*m), (QStringList{"4/1", "3/1", "2/1", "1/1"}));
+    EXPECT_EQ(m->ADOQMei->field("SKEY").asString(), QStringLiteral("0000004001"));
+    EXPECT_EQ(m->lblKENSU->text(), QStringLiteral("4"));
+    Q_EMIT titles->sectionClicked(0);
+    EXPECT_EQ(keys(*m), (QStringList{"1/1", "2/1", "3/1", "4/1"})) << "the next click is ascending again";
+
+    m->openSummaryEditor = [](bool, int& kno, int& verno) {
+        EXPECT_EQ(kno, 2);
+        EXPECT_EQ(verno, 1);
+        return true;
+    };
+    m->dbgMei->selectRow(1);
+    m->bbtnUpdate->click();
+    EXPECT_EQ(keys(*m), (QStringList{"4/1", "3/1", "2/1", "1/1"}));
+    EXPECT_EQ(m->ADOQMei->field("SKEY").asString(), QStringLiteral("0000002001"));
+}
+
+TEST_F(MainWindowTest, InitialFiltersAndLongSearchTexts)
+{
+    summary(1, 1, 100, "2024-01-01", "2024-01-10");
+    summary(2, 1, 200, "2024-01-01", "2024-01-10");
+    sql(R"(INSERT INTO "KLOV"."M_NMAIN" ("BKNO","BYONM","ICD102013") VALUES ('B1','肺炎','J18.9'),('B2','胃炎','K29.7');
+           INSERT INTO "KLOV"."D_KANBYO" ("ID","BNO","RNO","BKNO","BYONM","DELKBN") VALUES
+             (100,1,1,'B1','肺炎',0),(200,1,1,'B2','胃炎',0);
+           INSERT INTO "KLOV"."D_TAIBYO" ("KNO","VERNO","BNO","SNO") VALUES (1,1,1,1),(2,1,1,1);)");
+    auto m = openMain("boss");
+    EXPECT_EQ(m->dtpNdteF->date(), QDate(2000, 1, 1));
+    EXPECT_EQ(m->dtpNdteT->date(), QDate(2099, 12, 31));
+    EXPECT_EQ(m->dtpTdteF->date(), QDate(2000, 1, 1));
+    EXPECT_EQ(m->dtpTdteT->date(), QDate(2099, 12, 31));
+    for (QComboBox* c : {m->cmbKA, m->cmbSYUDR, m->cmbTANDR, m->cmbSts}) {
+        EXPECT_EQ(c->currentIndex(), 0) << c->objectName().toStdString();
+        EXPECT_EQ(c->currentText(), QStringLiteral("全て")) << c->objectName().toStdString();
+    }
+    EXPECT_EQ(m->cmbSts->count(), 5);
+    EXPECT_EQ(m->cmbTANDR->count(), m->cmbSYUDR->count());
+    for (QCheckBox* c : {m->cbOnlySyu, m->cb14Over, m->cbDispDel})
+        EXPECT_FALSE(c->isChecked()) << c->objectName().toStdString();
+    EXPECT_EQ(m->nedtID->asInt64(), 0);
+    EXPECT_EQ(m->bbtnFilter->text(), QStringLiteral("　抽出"));
+
+    // the typed text is searched whole, however long
+    m->edtICD10->setText(QStringLiteral("%%%%%%%%%%J18"));
+    m->bbtnFilter->click();
+    EXPECT_EQ(keys(*m), (QStringList{"1/1"}));
+    m->edtICD10->clear();
+    m->edtByonm->setText(QString(200, QLatin1Char('%')) + QStringLiteral("胃炎"));
+    m->bbtnFilter->click();
+    EXPECT_EQ(keys(*m), (QStringList{"2/1"}));
 }
