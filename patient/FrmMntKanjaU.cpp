@@ -83,11 +83,33 @@ TAutoKana::TAutoKana(QLineEdit* name, QLineEdit* kana, QObject* parent)
 
 QString TAutoKana::toKatakana(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
+    // Half-width katakana U+FF66 to U+FF9D in code order.
+    static const QString halfWidth = QStringLiteral(
+        "ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン");
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if ((u >= 0x3041 && u <= 0x3096) || u == 0x309D || u == 0x309E)
-            c = QChar(char16_t(u + 0x60));
+        if ((u >= 0x3041 && u <= 0x3096) || u == 0x309D || u == 0x309E) {
+            out += QChar(char16_t(u + 0x60));
+        } else if (u >= 0xFF66 && u <= 0xFF9D) {
+            out += halfWidth.at(u - 0xFF66);
+        } else if (u == 0xFF9E || u == 0xFF9F) {
+            // A separate (semi-)voiced mark joins the kana before it when it can.
+            const char16_t prev = out.isEmpty() ? 0 : out.back().unicode();
+            const bool ha = prev >= 0x30CF && prev <= 0x30DB && (prev - 0x30CF) % 3 == 0;
+            const bool kaToTo = prev >= 0x30AB && prev <= 0x30C8 && prev != 0x30C3 && (prev < 0x30C3 ? prev % 2 == 1 : prev % 2 == 0);
+            if (u == 0xFF9E && (ha || kaToTo))
+                out.back() = QChar(char16_t(prev + 1));
+            else if (u == 0xFF9E && prev == 0x30A6)
+                out.back() = QChar(char16_t(0x30F4));
+            else if (u == 0xFF9F && ha)
+                out.back() = QChar(char16_t(prev + 2));
+            else
+                out += QChar(char16_t(u == 0xFF9E ? 0x309B : 0x309C));
+        } else {
+            out += c;
+        }
     }
     return out;
 }

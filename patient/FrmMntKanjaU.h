@@ -27,7 +27,8 @@ class TAutoKana : public QObject {
 public:
     TAutoKana(QLineEdit* name, QLineEdit* kana, QObject* parent = nullptr);
 
-    // Hiragana turned into full-width katakana; everything else kept.
+    // Hiragana and half-width katakana turned into full-width katakana;
+    // everything else kept.
     static QString toKatakana(const QString& text);
     // True when the text is a reading: kana and the prolonged sound mark only.
     static bool isReading(const QString& text);

@@ -320,3 +320,20 @@ TEST_F(MntKanjaTest, CompositionsFillTheKana)
     name->clear();
     EXPECT_TRUE(f->edtKana->text().isEmpty());
 }
+
+TEST_F(MntKanjaTest, AHalfWidthReadingIsStoredAsFullWidthKatakana)
+{
+    EXPECT_EQ(TAutoKana::toKatakana(QStringLiteral("ｶﾞｯｺｳ ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ ｳﾞ ｱﾞﾟ ﾃﾞﾝﾜ")),
+              QStringLiteral("ガッコウ パピプペポ ヴ ア゛゜ デンワ"));
+    EXPECT_EQ(TAutoKana::toKatakana(QStringLiteral("ﾂﾞﾄﾞｯﾞ")), QStringLiteral("ヅドッ゛"));
+    EXPECT_EQ(TAutoKana::toKatakana(QStringLiteral("ﾞやまだ")), QStringLiteral("゛ヤマダ"));
+
+    auto f = open();
+    load(*f, 9);
+    QLineEdit* name = f->edtName;
+    name->setFocus();
+    preedit(name, QStringLiteral("ﾔﾏﾀﾞ"));
+    preedit(name, QStringLiteral("山田"));
+    commit(name, QStringLiteral("山田"));
+    EXPECT_EQ(f->edtKana->text(), QStringLiteral("ヤマダ"));
+}

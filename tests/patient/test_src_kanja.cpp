@@ -105,6 +105,17 @@ TEST_F(SrcKanjaTest, AwkwardCharactersAreBoundAndMatchAsLike)
     EXPECT_EQ(search(QStringLiteral("イウ")), QStringList{"5"});
     EXPECT_EQ(search(QStringLiteral("' OR '1'='1")), QStringList());
     EXPECT_EQ(search(QStringLiteral("  Xイウ  ")), QStringList{"5"}) << "criteria are trimmed";
+    // only blanks are trimmed: a full-width space is part of the criterion
+    EXPECT_EQ(search(QStringLiteral("\u3000")), QStringList()) << "a full-width space is a criterion";
+    EXPECT_EQ(search(QStringLiteral("\u3000Xイウ")), QStringList());
+    EXPECT_EQ(search({}, QStringLiteral("\u3000")), QStringList());
+    EXPECT_EQ(search({}, {}, QStringLiteral("\u3000")), QStringList());
+    addPatient({.id = 9, .kana = QStringLiteral("ヤマ\u3000タロウ"), .name = QStringLiteral("九"),
+                .adr1 = QStringLiteral("横浜市\u3000中区"), .tel = QStringLiteral("045\u3000")});
+    EXPECT_EQ(search(QStringLiteral(" \u3000タ ")), QStringList{"9"});
+    EXPECT_EQ(search({}, QStringLiteral("\u3000")), QStringList{"9"});
+    EXPECT_EQ(search({}, {}, QStringLiteral(" 045\u3000 ")), QStringList{"9"});
+    sql(R"(DELETE FROM "KLOV"."M_KANJA" WHERE "ID" = 9)");
 
     // address: the first line only
     EXPECT_EQ(search({}, QStringLiteral("'")), QStringList{"1"});
