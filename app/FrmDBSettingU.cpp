@@ -16,14 +16,7 @@
 
 TFrmDBSetting::TFrmDBSetting(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TFrmDBSetting"));
-    setWindowTitle(QStringLiteral("データベース設定"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
-    theme::setBackground(this, theme::kCream);
-    QFont f(theme::kGothic);
-    f.setPixelSize(12);
-    setFont(f);
+    theme::setupFixedDialog(this, QStringLiteral("TFrmDBSetting"), QStringLiteral("データベース設定"), theme::kCream);
     setStyleSheet(theme::focusEditStyle());
 
     auto* grid = new QGridLayout(this);

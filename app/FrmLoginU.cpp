@@ -20,14 +20,7 @@
 
 TFrmLogin::TFrmLogin(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TFrmLogin"));
-    setWindowTitle(msg::kCaption);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    theme::setBackground(this, theme::kSkyBlue);
-    QFont f(theme::kGothic);
-    f.setPixelSize(12);
-    setFont(f);
+    theme::setupFixedDialog(this, QStringLiteral("TFrmLogin"), msg::kCaption, theme::kSkyBlue, true);
     setStyleSheet(theme::focusEditStyle());
 
     auto* grid = new QGridLayout(this);

@@ -14,14 +14,8 @@
 
 TFrmVer::TFrmVer(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TFrmVer"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
-    theme::setBackground(this, theme::kCream);
-    QFont f(theme::kGothic);
-    f.setPixelSize(12);
-    setFont(f);
+    theme::setupFixedDialog(this, QStringLiteral("TFrmVer"), QStringLiteral("バージョン情報"), theme::kCream);
+    QFont f = font();
 
     auto* layout = new QVBoxLayout(this);
     auto* box = new QFrame(this);

@@ -1,5 +1,6 @@
 #include "app/Theme.h"
 
+#include <QDialog>
 #include <QFont>
 #include <QPalette>
 #include <QWidget>
@@ -25,6 +26,22 @@ void setBackground(QWidget* w, const QColor& c)
     p.setColor(QPalette::Window, c);
     w->setPalette(p);
     w->setAutoFillBackground(true);
+}
+
+void setupFixedDialog(QDialog* d, const QString& objectName, const QString& caption, const QColor& background,
+                      bool systemMenu)
+{
+    d->setObjectName(objectName);
+    d->setWindowTitle(caption);
+    Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                            | Qt::WindowCloseButtonHint;
+    if (systemMenu)
+        flags |= Qt::WindowSystemMenuHint;
+    d->setWindowFlags(flags);
+    setBackground(d, background);
+    QFont f(kGothic);
+    f.setPixelSize(12);
+    d->setFont(f);
 }
 
 } // namespace theme

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 namespace theme {
@@ -22,4 +23,8 @@ void registerFontSubstitutes();
 QString focusEditStyle();
 // Background colour of a top-level form.
 void setBackground(QWidget* w, const QColor& c);
+// The small fixed dialogs (first run, login, version, print options): name,
+// caption, fixed border with a close box, background and the 12-pixel font.
+void setupFixedDialog(QDialog* d, const QString& objectName, const QString& caption, const QColor& background,
+                      bool systemMenu = false);
 } // namespace theme

@@ -12,15 +12,9 @@
 
 TFrmDlgTyPrnSet::TFrmDlgTyPrnSet(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TFrmDlgTyPrnSet"));
-    setWindowTitle(QStringLiteral("退院サマリ作成支援"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    theme::setupFixedDialog(this, QStringLiteral("TFrmDlgTyPrnSet"), QStringLiteral("退院サマリ作成支援"), theme::kCream,
+                            true);
     setModal(true);
-    theme::setBackground(this, theme::kCream);
-    QFont f(theme::kGothic);
-    f.setPixelSize(12);
-    setFont(f);
 
     auto* grid = new QGridLayout;
     auto caption = [this](const char* text) {
