@@ -2,6 +2,8 @@
 
 #include "app/Globals.h"
 #include "app/UntDM.h"
+#include "app/WriteRunner.h"
+#include "db/Numbers.h"
 #include "db/Errors.h"
 
 #include <QDir>
@@ -253,15 +255,17 @@ void RefreshPatientFromQarn(qint64 id)
     }
     q.close();
 
-    try {
-        TJoinTransaction tx(dm().ADOCPOST);
+    // Failures are not reported: the caller goes on with what KLOV.M_KANJA
+    // holds (a second workstation that inserted the same patient first
+    // leaves its row, the unique current revision refusing this one).
+    runWrite(nullptr, [&](TConnection& conn) {
         if (insert) {
             q.setSql(R"(INSERT INTO "KLOV"."M_KANJA" ("ID", "RNO", "ACTKBN", "KNJKANA", "KNJNAME", "SEX", "BIRTH",
                             "POSTCD", "ADR1", "ADR2", "TEL", "KEITAI", "FAX", "MAIL", "BIKO", "DELKBN", "INSUSERID", "INSDTM")
-                        VALUES (:ID, (SELECT (COALESCE(MAX("RNO"),0) + 1) FROM "KLOV"."M_KANJA" WHERE "ID" = :IDSEL), 1,
+                        VALUES (:ID, :RNO, 1,
                             :KANA, :NAME, :SEX, TO_TIMESTAMP(:BIRTH,'YYYY-MM-DD'), :POSTCD, :ADR1, :ADR2, :TEL, :KEITAI,
                             :FAX, :MAIL, :BIKO, 0, :INSUSERID, NOW()))");
-            q.setInt64("IDSEL", id);
+            q.setInt("RNO", numbers::nextKanjaRno(conn, id));
             q.setNull("KEITAI", TParamType::Text, 20);
         } else {
             // The sibling record has no mobile number: the stored one stays.
@@ -269,7 +273,7 @@ void RefreshPatientFromQarn(qint64 id)
                             "BIRTH" = TO_TIMESTAMP(:BIRTH,'YYYY-MM-DD'), "POSTCD" = :POSTCD, "ADR1" = :ADR1,
                             "ADR2" = :ADR2, "TEL" = :TEL, "FAX" = :FAX, "MAIL" = :MAIL, "BIKO" = :BIKO,
                             "UPDUSERID" = :INSUSERID, "UPDDTM" = NOW()
-                        WHERE "ID" = :ID AND "RNO" = :RNO)");
+                        WHERE "ID" = :ID AND "RNO" = :RNO AND "ACTKBN" = 1 AND "DELKBN" = 0)");
             q.setInt("RNO", rno);
         }
         auto textOrNull = [&q](const char* param, const QString& v, int size) {
@@ -294,11 +298,8 @@ void RefreshPatientFromQarn(qint64 id)
         textOrNull("MAIL", mail, 50);
         textOrNull("BIKO", biko, 128);
         q.setText("INSUSERID", G().user.userId, 24);
-        q.execSql();
-        tx.commit();
-    } catch (const EDatabaseError&) {
-        // rolled back by the guard; the caller reads what is stored
-    }
+        q.execSqlExpect(1);
+    }, {QString(), TTxMode::Join, true});
 }
 
 } // namespace CommonU

@@ -48,11 +48,21 @@ void TConnection::open(const QString& dataSource, const QString& password)
     if (PQstatus(conn.get()) != CONNECTION_OK)
         throw EConnectionError(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed());
     FConn = std::move(conn);
+    FInTransaction = false;
+    prepareSession();
+}
+
+void TConnection::prepareSession()
+{
     execDirect(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
     execDirect(QStringLiteral("SET standard_conforming_strings = on"));
 }
 
-void TConnection::close() { FConn.reset(); }
+void TConnection::close()
+{
+    FConn.reset();
+    FInTransaction = false;
+}
 
 bool TConnection::connected() const
 {
@@ -68,16 +78,17 @@ void TConnection::throwError(pg_result* res, const QString& context) const
                           : QString();
     if (message.isEmpty())
         message = QString::fromUtf8(PQerrorMessage(FConn.get())).trimmed();
-    const char* state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    const char* rawState = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    const QString state = rawState ? QString::fromLatin1(rawState) : QString();
     if (!context.isEmpty())
         message = context + QStringLiteral(": ") + message;
-    throw EQueryError(message, state ? QString::fromLatin1(state) : QString());
+    if (isConflictState(state))
+        throw EConflictError(message, state);
+    throw EQueryError(message, state);
 }
 
-PgResultPtr TConnection::exec(const QByteArray& sql, const std::vector<TBoundValue>& values)
+PgResultPtr TConnection::run(const QByteArray& sql, const std::vector<TBoundValue>& values)
 {
-    if (!FConn)
-        throw EConnectionError(QStringLiteral("データベースに接続されていません。"));
     std::vector<Oid> types;
     std::vector<const char*> texts;
     types.reserve(values.size());
@@ -86,10 +97,54 @@ PgResultPtr TConnection::exec(const QByteArray& sql, const std::vector<TBoundVal
         types.push_back(oidOf(v.type));
         texts.push_back(v.text ? v.text->constData() : nullptr);
     }
-    PgResultPtr res(PQexecParams(FConn.get(), sql.constData(), int(values.size()), types.data(),
-                                 texts.data(), nullptr, nullptr, 0));
-    const auto status = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+    return PgResultPtr(PQexecParams(FConn.get(), sql.constData(), int(values.size()), types.data(),
+                                    texts.data(), nullptr, nullptr, 0));
+}
+
+void TConnection::reconnect()
+{
+    PQreset(FConn.get());
+    ++FReconnects;
+    if (PQstatus(FConn.get()) != CONNECTION_OK)
+        throw EConnectionError(QString::fromUtf8(PQerrorMessage(FConn.get())).trimmed());
+    prepareSession();
+}
+
+void TConnection::throwLost()
+{
+    FInTransaction = false;
+    throw EConnectionError(QString::fromUtf8(PQerrorMessage(FConn.get())).trimmed());
+}
+
+// A statement outside a transaction that finds the connection gone (the
+// server restarted, the network dropped) opens it again once and runs
+// again. Inside a transaction it cannot: the transaction went with the
+// connection, so the error is reported and the transaction is forgotten.
+// Every write runs inside a transaction, so only reads and BEGIN are retried.
+PgResultPtr TConnection::exec(const QByteArray& sql, const std::vector<TBoundValue>& values)
+{
+    if (!FConn)
+        throw EConnectionError(QStringLiteral("データベースに接続されていません。"));
+    const bool mayReconnect = !FInTransaction;
+    if (PQstatus(FConn.get()) != CONNECTION_OK) {
+        if (!mayReconnect)
+            throwLost();
+        reconnect();
+    }
+    PgResultPtr res = run(sql, values);
+    auto failed = [&res] {
+        const auto status = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
+        return status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
+    };
+    if (failed() && PQstatus(FConn.get()) != CONNECTION_OK) {
+        if (!mayReconnect)
+            throwLost();
+        reconnect();
+        res = run(sql, values);
+        if (failed() && PQstatus(FConn.get()) != CONNECTION_OK)
+            throwLost();
+    }
+    if (failed())
         throwError(res.get(), {});
     return res;
 }
@@ -106,65 +161,67 @@ void TConnection::execScript(const QString& sql)
         throwError(res.get(), {});
 }
 
-void TConnection::beginTrans() { execDirect(QStringLiteral("BEGIN")); }
+void TConnection::beginTrans()
+{
+    if (inTransaction())
+        throw ETransactionError(QStringLiteral("トランザクションは既に開始されています。"));
+    execDirect(QStringLiteral("BEGIN"));
+    FInTransaction = true;
+}
+
 void TConnection::commitTrans()
 {
+    if (!inTransaction())
+        throw ETransactionError(QStringLiteral("開始されていないトランザクションは確定できません。"));
     // COMMIT of a transaction the server has aborted answers "ROLLBACK":
     // report that as the failure it is.
-    if (FConn && PQtransactionStatus(FConn.get()) == PQTRANS_INERROR) {
-        execDirect(QStringLiteral("ROLLBACK"));
+    if (PQtransactionStatus(FConn.get()) == PQTRANS_INERROR) {
+        rollbackTrans();
         throw EQueryError(QStringLiteral("トランザクションはエラーにより取り消されました。"), QStringLiteral("25P02"));
     }
+    // Whatever COMMIT answers, the transaction is over.
+    struct TEnd {
+        bool& flag;
+        ~TEnd() { flag = false; }
+    } end{FInTransaction};
     execDirect(QStringLiteral("COMMIT"));
 }
 
 void TConnection::rollbackTrans()
 {
-    if (FConn && PQtransactionStatus(FConn.get()) != PQTRANS_IDLE)
-        execDirect(QStringLiteral("ROLLBACK"));
+    if (!inTransaction())
+        throw ETransactionError(QStringLiteral("開始されていないトランザクションは取り消せません。"));
+    struct TEnd {
+        bool& flag;
+        ~TEnd() { flag = false; }
+    } end{FInTransaction};
+    execDirect(QStringLiteral("ROLLBACK"));
 }
 
 bool TConnection::inTransaction() const
 {
-    if (!FConn)
+    if (FInTransaction)
+        return true;
+    // A transaction begun with a plain statement counts as well.
+    if (!FConn || PQstatus(FConn.get()) != CONNECTION_OK)
         return false;
     const auto s = PQtransactionStatus(FConn.get());
     return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || s == PQTRANS_ACTIVE;
 }
 
-TTransaction::TTransaction(TConnection& conn) : FConn(conn) { FConn.beginTrans(); }
-
-TTransaction::~TTransaction()
+void TConnection::savepoint(const QByteArray& name)
 {
-    if (!FDone) {
-        try { FConn.rollbackTrans(); } catch (...) {}
-    }
+    if (!inTransaction())
+        throw ETransactionError(QStringLiteral("トランザクションの外では保存点を作れません。"));
+    execDirect(QStringLiteral("SAVEPOINT ") + QString::fromLatin1(name));
 }
 
-void TTransaction::commit()
+void TConnection::releaseSavepoint(const QByteArray& name)
 {
-    FConn.commitTrans();
-    FDone = true;
+    execDirect(QStringLiteral("RELEASE SAVEPOINT ") + QString::fromLatin1(name));
 }
 
-TJoinTransaction::TJoinTransaction(TConnection& conn) : FConn(conn)
+void TConnection::rollbackToSavepoint(const QByteArray& name)
 {
-    if (!FConn.inTransaction()) {
-        FConn.beginTrans();
-        FBegan = true;
-    }
-}
-
-TJoinTransaction::~TJoinTransaction()
-{
-    if (!FDone) {
-        try { FConn.rollbackTrans(); } catch (...) {}
-    }
-}
-
-void TJoinTransaction::commit()
-{
-    if (FBegan)
-        FConn.commitTrans();
-    FDone = true;
+    execDirect(QStringLiteral("ROLLBACK TO SAVEPOINT ") + QString::fromLatin1(name));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The one connection every form's statements run on.
 
+#include "db/Errors.h"
+
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -44,50 +46,34 @@ public:
     // Runs a script of several statements (schema files, test set-up).
     void execScript(const QString& sql);
 
+    // Transactions. A begin inside an open transaction, and a commit or
+    // rollback with none open, throw ETransactionError. Forms do not call
+    // these: they write through runTransaction (db/Transaction.h).
     void beginTrans();
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const;
+    // Savepoints inside the open transaction (work that joins it).
+    void savepoint(const QByteArray& name);
+    void releaseSavepoint(const QByteArray& name);
+    void rollbackToSavepoint(const QByteArray& name);
+    // How many statements have found the connection broken and opened it
+    // again (for the tests).
+    int reconnectCount() const { return FReconnects; }
 
     static QString userName() { return QStringLiteral("postgres"); }
 
 private:
+    PgResultPtr run(const QByteArray& sql, const std::vector<TBoundValue>& values);
+    // Reopens a broken connection with the parameters it was opened with;
+    // throws EConnectionError when the server cannot be reached.
+    void reconnect();
+    void prepareSession();
+    // Forgets the transaction of a connection that has gone away.
+    [[noreturn]] void throwLost();
     [[noreturn]] void throwError(pg_result* res, const QString& context) const;
     struct Deleter { void operator()(pg_conn* c) const; };
     std::unique_ptr<pg_conn, Deleter> FConn;
+    bool FInTransaction = false;
+    int FReconnects = 0;
 };
-
-// Begins at construction; rolls back at destruction unless committed.
-class TTransaction {
-public:
-    explicit TTransaction(TConnection& conn);
-    ~TTransaction();
-    TTransaction(const TTransaction&) = delete;
-    TTransaction& operator=(const TTransaction&) = delete;
-    void commit();
-
-private:
-    TConnection& FConn;
-    bool FDone = false;
-};
-
-// Joins the transaction that is open or begins one. Only a transaction it
-// began is committed by it; on destruction without commit the open
-// transaction is rolled back (after an error the server has aborted it anyway).
-class TJoinTransaction {
-public:
-    explicit TJoinTransaction(TConnection& conn);
-    ~TJoinTransaction();
-    TJoinTransaction(const TJoinTransaction&) = delete;
-    TJoinTransaction& operator=(const TJoinTransaction&) = delete;
-    void commit();
-    bool began() const { return FBegan; }
-
-private:
-    TConnection& FConn;
-    bool FBegan = false;
-    bool FDone = false;
-};
-
-// The refusal shown by forms that must not join a transaction already open.
-inline const QString kBusyMessage = QStringLiteral("データ使用中のため登録できません。");

@@ -4,6 +4,19 @@
 #include <memory>
 #include <typeinfo>
 
+EBusyError::EBusyError() : EDatabaseError(kBusyMessage) {}
+
+EConflictError::EConflictError(const QString& detail, const QString& sqlState)
+    : EQueryError(kConflictMessage, sqlState), FDetail(detail)
+{
+}
+
+bool isConflictState(const QString& sqlState)
+{
+    return sqlState == QLatin1String("23505") || sqlState == QLatin1String("23P01")
+           || sqlState == QLatin1String("40001") || sqlState == QLatin1String("40P01");
+}
+
 QString errorWarningText(const std::exception& e)
 {
     if (auto k = dynamic_cast<const EKlovError*>(&e))

@@ -357,6 +357,17 @@ int TQuery::execSql()
     return n && *n ? std::atoi(n) : 0;
 }
 
+int TQuery::execSqlExpect(int atLeast)
+{
+    const int n = execSql();
+    if (n < atLeast)
+        throw EConflictError(QStringLiteral("%1 row(s) affected, %2 expected: %3")
+                                 .arg(n)
+                                 .arg(atLeast)
+                                 .arg(FSql.simplified().left(120)));
+    return n;
+}
+
 void TQuery::close()
 {
     if (!FRs)

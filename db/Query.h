@@ -119,6 +119,10 @@ public:
 
     void open();          // SELECT: fetches every row, cursor on the first
     int execSql();        // INSERT / UPDATE / DELETE: rows affected
+    // A write whose WHERE states what the user saw: fewer than `atLeast`
+    // rows affected means another workstation changed them meanwhile, and
+    // EConflictError is thrown (the caller's transaction then rolls back).
+    int execSqlExpect(int atLeast = 1);
     void close();
     void requery();       // runs the statement again; keeps sort and filter
     bool active() const { return bool(FRs); }

@@ -48,7 +48,8 @@ CREATE TABLE "KLOV"."M_KANJA" (
     "UPDDTM"     timestamp,
     PRIMARY KEY ("ID", "RNO")
 );
-CREATE INDEX "M_KANJA_ACT" ON "KLOV"."M_KANJA" ("ID") WHERE "ACTKBN" = 1 AND "DELKBN" = 0;
+-- One current revision per patient.
+CREATE UNIQUE INDEX "M_KANJA_CURRENT" ON "KLOV"."M_KANJA" ("ID") WHERE "ACTKBN" = 1 AND "DELKBN" = 0;
 CREATE INDEX "M_KANJA_KANA" ON "KLOV"."M_KANJA" ("KNJKANA");
 
 CREATE TABLE "KLOV"."M_HOSP" (
@@ -146,6 +147,8 @@ CREATE TABLE "KLOV"."D_KANBYO" (
     PRIMARY KEY ("ID", "BNO", "RNO")
 );
 CREATE INDEX "D_KANBYO_BNO" ON "KLOV"."D_KANBYO" ("BNO");
+-- One live row per disease.
+CREATE UNIQUE INDEX "D_KANBYO_LIVE" ON "KLOV"."D_KANBYO" ("ID", "BNO") WHERE "DELKBN" = 0;
 
 CREATE TABLE "KLOV"."D_KANOPE" (
     "ID"         bigint       NOT NULL,
@@ -166,6 +169,8 @@ CREATE TABLE "KLOV"."D_KANOPE" (
     "INSUSERID"  varchar(24),
     PRIMARY KEY ("ID", "ONO", "RNO")
 );
+-- One live row per operation.
+CREATE UNIQUE INDEX "D_KANOPE_LIVE" ON "KLOV"."D_KANOPE" ("ID", "ONO") WHERE "DELKBN" = 0;
 
 CREATE TABLE "KLOV"."D_TAIYOU" (
     "KNO"          integer     NOT NULL,
@@ -208,6 +213,8 @@ CREATE TABLE "KLOV"."D_TAIYOU" (
 CREATE INDEX "D_TAIYOU_ID" ON "KLOV"."D_TAIYOU" ("ID");
 CREATE INDEX "D_TAIYOU_NDTE" ON "KLOV"."D_TAIYOU" ("NDTE");
 CREATE INDEX "D_TAIYOU_KACD" ON "KLOV"."D_TAIYOU" ("KACD");
+-- One current version per summary.
+CREATE UNIQUE INDEX "D_TAIYOU_CURRENT" ON "KLOV"."D_TAIYOU" ("KNO") WHERE "ACTKBN" = 1 AND "DELKBN" = 0;
 
 CREATE TABLE "KLOV"."D_TAIBYO" (
     "KNO"        integer      NOT NULL,
@@ -215,9 +222,15 @@ CREATE TABLE "KLOV"."D_TAIBYO" (
     "BNO"        integer      NOT NULL,
     "SNO"        integer      NOT NULL DEFAULT 0,
     "SNO1"       varchar(4),
-    "SNO2"       varchar(4)
+    "SNO2"       varchar(4),
+    -- Each "#" with its sub-numbers once per version (empty and absent
+    -- sub-numbers alike); checked at commit, so a renumbering may pass
+    -- through a duplicate on its way.
+    CONSTRAINT "D_TAIBYO_NUMBER" EXCLUDE USING btree (
+        "KNO" WITH =, "VERNO" WITH =, "SNO" WITH =,
+        (COALESCE("SNO1", '')) WITH =, (COALESCE("SNO2", '')) WITH =)
+        DEFERRABLE INITIALLY DEFERRED
 );
-CREATE INDEX "D_TAIBYO_VER" ON "KLOV"."D_TAIBYO" ("KNO", "VERNO");
 
 CREATE TABLE "KLOV"."D_TAIOPE" (
     "KNO"        integer      NOT NULL,

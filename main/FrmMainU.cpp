@@ -6,6 +6,8 @@
 #include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "app/WriteRunner.h"
+#include "db/Numbers.h"
 #include "app/WaitCursor.h"
 #include "controls/DBGrid.h"
 #include "controls/NumberEdit.h"
@@ -535,27 +537,53 @@ void TFrmMain::bbtnDeleteClick()
 {
     if (!ADOQMei->active() || ADOQMei->isEmpty())
         return;
+    const int kno = ADOQMei->field("KNO").asInteger();
+    const int verno = ADOQMei->field("VERNO").asInteger();
+    // The rules go by the version as it is now, not as it was listed: another
+    // workstation may have approved or deleted it since.
+    struct {
+        int actkbn = 0, delkbn = 0, wflg = 0, sflg = 0, kflg = 0;
+    } row;
+    try {
+        ADOQ->setSql(R"(SELECT "ACTKBN", "DELKBN", "WFLG", "SFLG", "KFLG" FROM "KLOV"."D_TAIYOU"
+            WHERE "KNO" = :KNO AND "VERNO" = :VERNO)");
+        ADOQ->setInt("KNO", kno).setInt("VERNO", verno);
+        ADOQ->open();
+        if (ADOQ->eof()) {
+            ADOQ->close();
+            msg::warning(this, kConflictMessage);
+            RequeryList();
+            return;
+        }
+        row = {ADOQ->field("ACTKBN").asInteger(), ADOQ->field("DELKBN").asInteger(), ADOQ->field("WFLG").asInteger(),
+               ADOQ->field("SFLG").asInteger(), ADOQ->field("KFLG").asInteger()};
+        ADOQ->close();
+    } catch (const std::exception& e) {
+        ADOQ->close();
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
     const TLoginUser& u = G().user;
     const QString undo = QStringLiteral("削除後は本処理を取り消すことはできません。\r\n");
     auto refuse = [this](const QString& text) { msg::information(this, text); };
     bool yes = false;
-    if (ADOQMei->field("DELKBN").asInteger() == 1) {
+    if (row.delkbn == 1) {
         refuse(QStringLiteral("既に削除されています。"));
         return;
     }
-    if (ADOQMei->field("KFLG").asInteger() == 1) {
+    if (row.kflg == 1) {
         if (!u.KOK) {
             refuse(QStringLiteral("完成確認済の退院サマリを削除するには完成確認権限が必要です。現在の権限では削除できません。"));
             return;
         }
         yes = msg::question(this, undo + QStringLiteral("既に完成確認済ですが削除してもよろしいですか？"));
-    } else if (ADOQMei->field("SFLG").asInteger() == 1) {
+    } else if (row.sflg == 1) {
         if (!u.SOK) {
             refuse(QStringLiteral("承認済の退院サマリを削除するには承認可能権限が必要です。現在の権限では削除できません。"));
             return;
         }
         yes = msg::question(this, undo + QStringLiteral("既に承認済ですが削除してもよろしいですか？"));
-    } else if (ADOQMei->field("WFLG").asInteger() == 1) {
+    } else if (row.wflg == 1) {
         if (!u.WOK) {
             refuse(QStringLiteral("記載完了済の退院サマリを削除するには記載完了権限が必要です。現在の権限では削除できません。"));
             return;
@@ -566,17 +594,18 @@ void TFrmMain::bbtnDeleteClick()
     }
     if (!yes)
         return;
-    const int kno = ADOQMei->field("KNO").asInteger();
-    const int verno = ADOQMei->field("VERNO").asInteger();
-    try {
-        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIYOU" SET "DELKBN" = 1, "ACTKBN" = 0 WHERE "KNO" = :KNO AND "VERNO" = :VERNO)");
-        ADOQ->setInt("KNO", kno).setInt("VERNO", verno);
-        ADOQ->execSql();
-    } catch (const std::exception& e) {
-        msg::warning(this, errorWarningText(e));
-        return;
-    }
-    RequeryList(cbDispDel->isChecked() ? summaryKey(kno, verno) : QString());
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        lockScope(conn, numbers::versionScope(kno, verno));
+        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIYOU" SET "DELKBN" = 1, "ACTKBN" = 0 WHERE "KNO" = :KNO AND "VERNO" = :VERNO
+            AND "DELKBN" = 0 AND "ACTKBN" = :ACTKBN AND "WFLG" = :WFLG AND "SFLG" = :SFLG AND "KFLG" = :KFLG)");
+        ADOQ->setInt("KNO", kno).setInt("VERNO", verno).setInt("ACTKBN", row.actkbn);
+        ADOQ->setInt("WFLG", row.wflg).setInt("SFLG", row.sflg).setInt("KFLG", row.kflg);
+        ADOQ->execSqlExpect(1);
+    });
+    if (r == TWriteResult::Done)
+        RequeryList(cbDispDel->isChecked() ? summaryKey(kno, verno) : QString());
+    else if (r == TWriteResult::Conflict)
+        RequeryList(summaryKey(kno, verno));
 }
 
 void TFrmMain::bbtnPrintClick()
@@ -621,7 +650,10 @@ void TFrmMain::QARNLinkClick()
 {
     const bool link = QARNLink->isChecked();
     G().qarnLink = link;
-    try {
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        // Two workstations switching at once both find no row: the second
+        // insert updates the row the first one made.
+        lockScope(conn, QStringLiteral("KLOV.M_SYSTEM:10"));
         ADOQ->setSql(R"(SELECT * FROM "KLOV"."M_SYSTEM" WHERE "CODE" = 10)");
         ADOQ->open();
         const bool exists = !ADOQ->eof();
@@ -631,11 +663,10 @@ void TFrmMain::QARNLinkClick()
         else
             ADOQ->setSql(R"(UPDATE "KLOV"."M_SYSTEM" SET "NUM1" = :LFLG WHERE "CODE" = 10)");
         ADOQ->setInt("LFLG", link ? 1 : 0);
-        ADOQ->execSql();
-    } catch (const std::exception& e) {
-        msg::warning(this, errorWarningText(e));
+        ADOQ->execSqlExpect(1);
+    });
+    if (r != TWriteResult::Done)
         return;
-    }
     msg::information(this, link ? QStringLiteral("今後QARNと患者情報連携します。")
                                 : QStringLiteral("今後QARNと患者情報連携しません。"));
 }

@@ -5,6 +5,8 @@
 #include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "app/WriteRunner.h"
+#include "db/Numbers.h"
 #include "controls/DateEdit.h"
 #include "controls/EraText.h"
 #include "controls/NumberEdit.h"
@@ -449,6 +451,7 @@ void TFrmMntKanja::LoadKanja()
         bbtnDelete->setEnabled(found);
         setBadge(found);
         FLoadedID = id;
+        FLoadedRNO = found ? q.field("RNO").asInteger() : 0;
         if (!found) {
             edtName->clear();
             for (QLineEdit* e : {edtKana, edtPost, edtAdr1, edtAdr2, edtTEL, edtKeitai, edtFAX, edtEMail, edtBiko})
@@ -531,30 +534,31 @@ bool TFrmMntKanja::unchanged(qint64 id, const TValues& v)
 
 bool TFrmMntKanja::save(qint64 id, const TValues& v)
 {
-    try {
-        TJoinTransaction tx(dm().ADOCPOST);
-        TQuery q(&dm().ADOCPOST);
+    const qint64 loadedRno = id == FLoadedID ? FLoadedRNO : -1;
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        TQuery q(&conn);
         openCurrent(q, id);
         const int rno = q.eof() ? 0 : q.field("RNO").asInteger();
         q.close();
+        // The revision shown must still be the current one (none for a new
+        // patient): another workstation may have changed or registered it.
+        if (rno != loadedRno)
+            throw EConflictError(QStringLiteral("patient %1: revision %2 shown, %3 current").arg(id).arg(loadedRno).arg(rno));
         if (rno > 0) {
             q.setSql(R"(UPDATE "KLOV"."M_KANJA" SET "ACTKBN" = 0, "UPDDTM" = NOW(), "UPDUSERID" = :UPDUSERID
-                        WHERE "ID" = :ID AND "RNO" = :RNO)");
+                        WHERE "ID" = :ID AND "RNO" = :RNO AND "ACTKBN" = 1 AND "DELKBN" = 0)");
             q.setText("UPDUSERID", G().user.userId, 24);
             q.setInt64("ID", id);
             q.setInt("RNO", rno);
-            // Another workstation retired the row meanwhile: inserting now
-            // would leave two current revisions.
-            if (q.execSql() != 1)
-                throw EKlovError(QStringLiteral("the current revision has changed"));
+            q.execSqlExpect(1);
         }
         q.setSql(R"(INSERT INTO "KLOV"."M_KANJA" ("ID", "RNO", "ACTKBN", "KNJKANA", "KNJNAME", "SEX", "BIRTH",
                         "POSTCD", "ADR1", "ADR2", "TEL", "KEITAI", "FAX", "MAIL", "BIKO", "DELKBN", "INSUSERID", "INSDTM")
-                    VALUES (:ID, (SELECT (COALESCE(MAX("RNO"),0) + 1) FROM "KLOV"."M_KANJA" WHERE "ID" = :IDSEL), 1,
+                    VALUES (:ID, :RNO, 1,
                         :KANA, :NAME, :SEX, TO_TIMESTAMP(:BIRTH,'YYYY-MM-DD'), :POSTCD, :ADR1, :ADR2, :TEL, :KEITAI,
                         :FAX, :MAIL, :BIKO, 0, :INSUSERID, NOW()))");
         q.setInt64("ID", id);
-        q.setInt64("IDSEL", id);
+        q.setInt("RNO", numbers::nextKanjaRno(conn, id));
         bindText(q, "KANA", v.kana, 50);
         bindText(q, "NAME", v.name, 50);
         if (v.sex >= 0)
@@ -572,13 +576,10 @@ bool TFrmMntKanja::save(qint64 id, const TValues& v)
         bindText(q, "BIKO", v.biko, 128);
         q.setText("INSUSERID", G().user.userId, 24);
         q.execSql();
-        tx.commit();
-        return true;
-    } catch (const std::exception&) {
-        // the transaction has been rolled back on leaving the block
-    }
-    msg::warning(this, QStringLiteral("更新に失敗しました。"));
-    return false;
+    }, {QStringLiteral("更新に失敗しました。"), TTxMode::Join});
+    if (r == TWriteResult::Conflict)
+        LoadKanja();
+    return r == TWriteResult::Done;
 }
 
 void TFrmMntKanja::bbtnInsertClick()
@@ -618,21 +619,19 @@ void TFrmMntKanja::bbtnInsertClick()
 
 bool TFrmMntKanja::remove(qint64 id)
 {
-    try {
-        TJoinTransaction tx(dm().ADOCPOST);
-        TQuery q(&dm().ADOCPOST);
+    const qint64 loadedRno = id == FLoadedID ? FLoadedRNO : -1;
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        TQuery q(&conn);
         q.setSql(R"(UPDATE "KLOV"."M_KANJA" SET "DELKBN" = 1, "ACTKBN" = 0, "UPDDTM" = NOW(), "UPDUSERID" = :UPDUSERID
-                    WHERE "ID" = :ID AND "ACTKBN" = 1)");
+                    WHERE "ID" = :ID AND "ACTKBN" = 1 AND "DELKBN" = 0 AND "RNO" = :RNO)");
         q.setText("UPDUSERID", G().user.userId, 24);
         q.setInt64("ID", id);
-        q.execSql();
-        tx.commit();
-        return true;
-    } catch (const std::exception&) {
-        // rolled back on leaving the block
-    }
-    msg::warning(this, QStringLiteral("削除に失敗しました。"));
-    return false;
+        q.setInt("RNO", int(loadedRno));
+        q.execSqlExpect(1);
+    }, {QStringLiteral("削除に失敗しました。"), TTxMode::Join});
+    if (r == TWriteResult::Conflict)
+        LoadKanja();
+    return r == TWriteResult::Done;
 }
 
 void TFrmMntKanja::bbtnDeleteClick()

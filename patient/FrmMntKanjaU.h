@@ -112,4 +112,5 @@ private:
     bool FFirstShown = false;
     qint64 FLoadedID = -1;   // number shown, -1 before the first load
     int FLoadedSex = 0;      // stored SEX of the loaded row (-1 when null)
+    int FLoadedRNO = 0;      // revision shown, 0 when the number has no current row
 };

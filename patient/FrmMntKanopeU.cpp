@@ -59,9 +59,9 @@ std::optional<QVariant> TFrmMntKanope::runEditor(qint64 id, bool newRecord)
         dlg.FONO = query()->field(QStringLiteral("ONO")).asInteger();
         dlg.FRNO = query()->field(QStringLiteral("RNO")).asInteger();
     }
-    if (dlg.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return QVariant(QStringLiteral("%1%2").arg(dlg.FONO, 5, 10, QLatin1Char('0')).arg(dlg.FRNO, 4, 10, QLatin1Char('0')));
+    const int result = dlg.exec();
+    return precord::editorOutcome(
+        result, QStringLiteral("%1%2").arg(dlg.FONO, 5, 10, QLatin1Char('0')).arg(dlg.FRNO, 4, 10, QLatin1Char('0')));
 }
 
 QString TFrmMntKanope::deleteQuestion() const
@@ -74,12 +74,12 @@ void TFrmMntKanope::deleteCurrent(TConnection& conn)
 {
     TQuery q(&conn);
     q.setSql(R"(UPDATE "KLOV"."D_KANOPE" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()), "DELUSERID" = :DELUSERID
-                WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO)");
+                WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO AND "DELKBN" = 0)");
     q.setText(QStringLiteral("DELUSERID"), G().user.userId, 24);
     q.setInt64(QStringLiteral("ID"), query()->field(QStringLiteral("ID")).asInt64());
     q.setInt(QStringLiteral("ONO"), query()->field(QStringLiteral("ONO")).asInteger());
     q.setInt(QStringLiteral("RNO"), query()->field(QStringLiteral("RNO")).asInteger());
-    q.execSql();
+    q.execSqlExpect(1);
 }
 
 bool TFrmMntKanope::drawPrint(qint64 id) { return PrtKanope(this, *plPrev1, *plSetPrinter1, id); }

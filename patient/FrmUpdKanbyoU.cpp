@@ -5,6 +5,7 @@
 #include "app/MsgBox.h"
 #include "app/UntDM.h"
 #include "controls/NumberEdit.h"
+#include "db/Numbers.h"
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmSrcByoU.h"
@@ -250,7 +251,8 @@ void TFrmUpdKanbyo::sbSrcByoClick()
 bool TFrmUpdKanbyo::isChanged()
 {
     TQuery q(&dm().ADOCPOST);
-    q.setSql(R"(SELECT * FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID AND "BNO" = :BNO AND "RNO" = :RNO)");
+    q.setSql(R"(SELECT * FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID AND "BNO" = :BNO AND "RNO" = :RNO
+                         AND "DELKBN" = 0)");
     q.setInt64(QStringLiteral("ID"), FID).setInt(QStringLiteral("BNO"), FBNO).setInt(QStringLiteral("RNO"), FRNO);
     q.open();
     if (q.eof())
@@ -328,22 +330,17 @@ void TFrmUpdKanbyo::saveRows(TConnection& conn)
     if (FBNO > 0) {
         TQuery retire(&conn);
         retire.setSql(R"(UPDATE "KLOV"."D_KANBYO" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()),
-                         "DELUSERID" = :DELUSERID WHERE "ID" = :ID AND "BNO" = :BNO AND "RNO" = :RNO)");
+                         "DELUSERID" = :DELUSERID WHERE "ID" = :ID AND "BNO" = :BNO AND "RNO" = :RNO
+                         AND "DELKBN" = 0)");
         retire.setText(QStringLiteral("DELUSERID"), user, 24).setInt64(QStringLiteral("ID"), FID);
         retire.setInt(QStringLiteral("BNO"), FBNO).setInt(QStringLiteral("RNO"), FRNO);
-        retire.execSql();
-        TQuery last(&conn);
-        last.setSql(R"(SELECT "RNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID AND "BNO" = :BNO ORDER BY "RNO" DESC)");
-        last.setInt64(QStringLiteral("ID"), FID).setInt(QStringLiteral("BNO"), FBNO);
+        retire.execSqlExpect(1);
         FNewBNO = FBNO;
-        FNewRNO = precord::nextNumber(last, QStringLiteral("RNO"));
+        FNewRNO = numbers::nextKanbyoRno(conn, FID, FBNO);
     } else {
         // Numbers count over every row of the patient, history included,
         // so a number is never given twice.
-        TQuery last(&conn);
-        last.setSql(R"(SELECT "BNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID ORDER BY "BNO" DESC)");
-        last.setInt64(QStringLiteral("ID"), FID);
-        FNewBNO = precord::nextNumber(last, QStringLiteral("BNO"));
+        FNewBNO = numbers::nextKanbyoBno(conn, FID);
         FNewRNO = 1;
     }
 

@@ -5,6 +5,7 @@
 #include "app/MsgBox.h"
 #include "app/UntDM.h"
 #include "db/Errors.h"
+#include "db/Numbers.h"
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmSrcDrU.h"
@@ -243,7 +244,8 @@ void TFrmUpdKanope::commitPendingInput()
 bool TFrmUpdKanope::isChanged()
 {
     TQuery q(&dm().ADOCPOST);
-    q.setSql(R"(SELECT * FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO)");
+    q.setSql(R"(SELECT * FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO
+                         AND "DELKBN" = 0)");
     q.setInt64(QStringLiteral("ID"), FID).setInt(QStringLiteral("ONO"), FONO).setInt(QStringLiteral("RNO"), FRNO);
     q.open();
     if (q.eof())
@@ -281,20 +283,17 @@ void TFrmUpdKanope::saveRows(TConnection& conn)
     if (FONO > 0) {
         TQuery retire(&conn);
         retire.setSql(R"(UPDATE "KLOV"."D_KANOPE" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()),
-                         "DELUSERID" = :DELUSERID WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO)");
+                         "DELUSERID" = :DELUSERID WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO
+                         AND "DELKBN" = 0)");
         retire.setText(QStringLiteral("DELUSERID"), user, 24).setInt64(QStringLiteral("ID"), FID);
         retire.setInt(QStringLiteral("ONO"), FONO).setInt(QStringLiteral("RNO"), FRNO);
-        retire.execSql();
-        TQuery last(&conn);
-        last.setSql(R"(SELECT "RNO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID AND "ONO" = :ONO ORDER BY "RNO" DESC)");
-        last.setInt64(QStringLiteral("ID"), FID).setInt(QStringLiteral("ONO"), FONO);
+        retire.execSqlExpect(1);
         FNewONO = FONO;
-        FNewRNO = precord::nextNumber(last, QStringLiteral("RNO"));
+        FNewRNO = numbers::nextKanopeRno(conn, FID, FONO);
     } else {
-        TQuery last(&conn);
-        last.setSql(R"(SELECT "ONO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID ORDER BY "ONO" DESC)");
-        last.setInt64(QStringLiteral("ID"), FID);
-        FNewONO = precord::nextNumber(last, QStringLiteral("ONO"));
+        // Numbers count over every row of the patient, history included,
+        // so a number is never given twice.
+        FNewONO = numbers::nextKanopeOno(conn, FID);
         FNewRNO = 1;
     }
 

@@ -4,6 +4,7 @@
 #include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "app/WriteRunner.h"
 #include "app/WaitCursor.h"
 #include "controls/DBGrid.h"
 #include "controls/NumberEdit.h"
@@ -32,10 +33,13 @@ QString trimLeft(const QString& s)
     return s.mid(i);
 }
 
-int nextNumber(TQuery& q, const QString& field)
+std::optional<QVariant> editorOutcome(int dialogResult, const QVariant& savedKey)
 {
-    q.open();
-    return q.eof() ? 1 : q.field(field).asInteger() + 1;
+    if (dialogResult == QDialog::Accepted)
+        return savedKey;
+    if (dialogResult == kReadAgain)
+        return QVariant();
+    return std::nullopt;
 }
 
 QLabel* caption(QWidget* parent, const QString& text)
@@ -279,11 +283,13 @@ void TFrmPatientRecordList::bbtnDeleteClick()
             return;
         if (!msg::question(this, deleteQuestion()))
             return;
-        deleteCurrent(dm().ADOCPOST);
     } catch (const std::exception& e) {
         msg::warning(this, errorWarningText(e));
         return;
     }
+    const TWriteResult r = runWrite(this, [this](TConnection& conn) { deleteCurrent(conn); });
+    if (r != TWriteResult::Done && r != TWriteResult::Conflict)
+        return;
     loadHeader(nedtID->asInt64());
     openList();
 }
@@ -384,20 +390,16 @@ void TFrmPatientRecordEdit::bbtnInsertClick()
         return;
     }
 
-    TConnection& conn = dm().ADOCPOST;
-    if (conn.inTransaction()) {
-        msg::warning(this, kBusyMessage);
-        return;
+    switch (runWrite(this, [this](TConnection& conn) { saveRows(conn); })) {
+    case TWriteResult::Done:
+        commitNumbers();
+        accept();
+        break;
+    case TWriteResult::Conflict:
+        // The record is not as this form read it: the list reads it again.
+        done(precord::kReadAgain);
+        break;
+    default:
+        break;
     }
-    try {
-        TTransaction trans(conn);
-        saveRows(conn);
-        trans.commit();
-    } catch (const std::exception& e) {
-        // The transaction has been rolled back by now.
-        msg::warning(this, errorWarningText(e));
-        return;
-    }
-    commitNumbers();
-    accept();
 }

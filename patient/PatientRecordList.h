@@ -81,7 +81,8 @@ protected:
     virtual bool deleteAllowed() { return true; }
     // The confirmation asked before the current row is retired.
     virtual QString deleteQuestion() const = 0;
-    // Retires the current row (one statement, no transaction of its own).
+    // Retires the current row, which must still be live (one statement, in
+    // the transaction the list opens for it).
     virtual void deleteCurrent(TConnection& conn) = 0;
     // Records the document of the patient's live rows; false when nothing
     // was drawn (the reason was shown).
@@ -133,7 +134,9 @@ protected:
     // Checks in order; the first failure shows its message, moves the focus
     // and returns false.
     virtual bool validate() = 0;
-    // The writes of the save, inside the open transaction. New numbers are
+    // The writes of the save, inside the open transaction; a retire states
+    // that the row is still live and throws EConflictError when it is not
+    // (TQuery::execSqlExpect). New numbers are
     // kept aside until commitNumbers(), called only after the commit, so a
     // failed save leaves the form as it was.
     virtual void saveRows(TConnection& conn) = 0;
@@ -152,8 +155,12 @@ private:
 namespace precord {
 // The text with leading blanks (control characters and spaces) removed.
 QString trimLeft(const QString& s);
-// The next number after the first value of a "... ORDER BY X DESC" query.
-int nextNumber(TQuery& q, const QString& field);
+// The result of an edit form closed because another workstation changed
+// its record first: the list reads the record again.
+constexpr int kReadAgain = 2;
+// What runEditor makes of the edit form's result: the key of the saved row,
+// an empty key (read the list again, locate nothing) or nothing at all.
+std::optional<QVariant> editorOutcome(int dialogResult, const QVariant& savedKey);
 // A caption of the edit forms' grids, right-aligned beside its field.
 QLabel* caption(QWidget* parent, const QString& text);
 // A date field of the edit forms: yyyy/MM/dd with a calendar, from 1900.

@@ -34,6 +34,8 @@ else
 fi
 port=$("$here/scripts/pg.sh" port "$cluster")
 pass=$(cat "$data/demo-db.pass")
+# A demo database made by an older version gets the present keys.
+PGPASSWORD="$pass" "$here/scripts/upgrade-db.sh" "host=127.0.0.1 port=$port dbname=klov"
 
 # Point klov.ini at the demo database, keeping every other setting.
 ini="$data/klov.ini"

@@ -6,10 +6,12 @@
 #include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "app/WriteRunner.h"
 #include "controls/DBGrid.h"
 #include "controls/EraText.h"
 #include "controls/NumberEdit.h"
 #include "db/Errors.h"
+#include "db/Numbers.h"
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmSrcKanjaU.h"
@@ -449,30 +451,30 @@ bool TFrmUpdTaiyou::InsertBase()
     QStringList doctors;
     for (int i = 0; i < 5; ++i)
         doctors << doctorId(doctorList(i));
-    try {
-        ADOQ->setSql(R"(SELECT "KNO" FROM "KLOV"."D_TAIYOU" ORDER BY "KNO" DESC LIMIT 1)");
-        ADOQ->open();
-        const int kno = ADOQ->eof() ? 1 : ADOQ->field("KNO").asInteger() + 1;
-        ADOQ->close();
-
+    int kno = 0;
+    QString rowver;
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        kno = numbers::nextKno(conn);
         ADOQ->setSql(R"(INSERT INTO "KLOV"."D_TAIYOU" ("KNO", "VERNO", "ACTKBN", "DELKBN", "KACD", "ID", "NDTE", "TDTE",
               "NSYU", "NYUCNT", "NYURIYU", "SYUDR", "TANDR1", "TANDR2", "TANDR3", "WDR", "WFLG", "SFLG", "KFLG",
               "INSDTM", "INSUSERID")
             VALUES (:KNO, :VERNO, 1, 0, :KACD, :ID, TO_TIMESTAMP(:NDTE,'YYYYMMDD'), TO_TIMESTAMP(:TDTE,'YYYYMMDD'),
               :NSYU, :NYUCNT, :NYURIYU, :SYUDR, :TANDR1, :TANDR2, :TANDR3, :WDR, 0, 0, 0,
-              DATE_TRUNC('second',NOW()), :INSUSERID))");
+              DATE_TRUNC('second',NOW()), :INSUSERID)
+            RETURNING CAST("xmin" AS text) AS "ROWVER")");
         ADOQ->setInt("KNO", kno).setInt("VERNO", FVERNO).setInt64("ID", nedtID->asInt64());
         bindBasics(ADOQ, cmbKA->currentData().toInt(), dtpNDTE->date(), dtpTDTE->checked(), dtpTDTE->date(),
                    cmbNSYU->currentIndex(), nedtNYUCNT->asInteger(), doctors);
         ADOQ->setText("NYURIYU", trimBoth(edtNYURIYU->text()), 128);
         ADOQ->setText("INSUSERID", G().user.userId, 24);
-        ADOQ->execSql();
-        FKNO = kno;
-    } catch (const std::exception& e) {
+        ADOQ->open();
+        rowver = ADOQ->field("ROWVER").asString();
         ADOQ->close();
-        msg::warning(this, errorWarningText(e));
+    });
+    if (r != TWriteResult::Done)
         return false;
-    }
+    FKNO = kno;
+    FROWVER = rowver;
     return true;
 }
 
@@ -507,7 +509,8 @@ void TFrmUpdTaiyou::LoadSummary()
 {
     ShowEditPanels();
     try {
-        ADOQR->setSql(R"(SELECT D.*, W."USERNM" AS "WNM", S."USERNM" AS "SNM", K."USERNM" AS "KNM"
+        ADOQR->setSql(R"(SELECT D.*, W."USERNM" AS "WNM", S."USERNM" AS "SNM", K."USERNM" AS "KNM",
+              CAST(D."xmin" AS text) AS "ROWVER"
             FROM "KLOV"."D_TAIYOU" D
             LEFT JOIN "KLOV"."M_USER" W ON D."WUSERID" = W."USERID"
             LEFT JOIN "KLOV"."M_USER" S ON D."SUSERID" = S."USERID"
@@ -541,6 +544,7 @@ void TFrmUpdTaiyou::LoadSummary()
 
     FACTKBN = integer("ACTKBN");
     FDELKBN = integer("DELKBN");
+    FROWVER = text("ROWVER");
     if (FDELKBN == 1) {
         lblDelOld->setText(QStringLiteral("削除済"));
         lblDelOld->show();
@@ -671,7 +675,10 @@ bool TFrmUpdTaiyou::UpdateSummary()
     QStringList doctors;
     for (int i = 0; i < 5; ++i)
         doctors << doctorId(doctorList(i));
-    try {
+    // The save goes through only onto the version as it was loaded: still
+    // current and live, its stages and its revision unchanged.
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        requireVersionAsLoaded(conn);
         ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIYOU" SET "KACD" = :KACD, "NDTE" = TO_TIMESTAMP(:NDTE,'YYYYMMDD'),
               "TDTE" = TO_TIMESTAMP(:TDTE,'YYYYMMDD'), "NSYU" = :NSYU, "NYUCNT" = :NYUCNT, "NYURIYU" = :NYURIYU,
               "NYUBEFKEIKA" = :NYUBEFKEIKA, "NYUKEIKA" = :NYUKEIKA, "TAIJOUHO" = :TAIJOUHO, "TAIYAKU" = :TAIYAKU,
@@ -682,7 +689,8 @@ bool TFrmUpdTaiyou::UpdateSummary()
               "KFLG" = :KFLG, "KUSERID" = :KUSERID, "KDTM" = TO_TIMESTAMP(:KDTM,'YYYYMMDDHH24MISS'),
               "VERDTE" = TO_TIMESTAMP(:VERDTE,'YYYYMMDDHH24MISS'),
               "UPDDTM" = DATE_TRUNC('second',NOW()), "UPDUSERID" = :UPDUSERID
-            WHERE "KNO" = :KNO AND "VERNO" = :VERNO)");
+            WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "ACTKBN" = 1 AND "DELKBN" = 0
+              AND "WFLG" = :OLDWFLG AND "SFLG" = :OLDSFLG AND "KFLG" = :OLDKFLG AND CAST("xmin" AS text) = :ROWVER)");
         bindBasics(ADOQ, cmbKA->currentData().toInt(), dtpNDTE->date(), dtpTDTE->checked(), dtpTDTE->date(),
                    cmbNSYU->currentIndex(), nedtNYUCNT->asInteger(), doctors);
         ADOQ->setText("NYURIYU", trimLeft(edtNYURIYU->text()), 128);
@@ -694,14 +702,46 @@ bool TFrmUpdTaiyou::UpdateSummary()
         ADOQ->setInt("KFLG", k.flag).setText("KUSERID", k.user, 24).setText("KDTM", stamp(k.time), 14);
         ADOQ->setText("VERDTE", stamp(verdte), 14);
         ADOQ->setText("UPDUSERID", userId, 24).setInt("KNO", FKNO).setInt("VERNO", FVERNO);
-        ADOQ->execSql();
-    } catch (const std::exception& e) {
-        ADOQ->close();
-        msg::warning(this, errorWarningText(e));
-        return false;
-    }
-    return true;
+        ADOQ->setInt("OLDWFLG", FWFLG).setInt("OLDSFLG", FSFLG).setInt("OLDKFLG", FKFLG);
+        ADOQ->setText("ROWVER", FROWVER, 0);
+        ADOQ->execSqlExpect(1);
+    });
+    if (r == TWriteResult::Conflict)
+        rereadAfterConflict();
+    return r == TWriteResult::Done;
 }
+
+void TFrmUpdTaiyou::requireVersionAsLoaded(TConnection& conn)
+{
+    lockScope(conn, numbers::versionScope(FKNO, FVERNO));
+    TQuery q(&conn);
+    q.setSql(R"(SELECT "KNO" FROM "KLOV"."D_TAIYOU" WHERE "KNO" = :KNO AND "VERNO" = :VERNO
+        AND "ACTKBN" = 1 AND "DELKBN" = 0 AND "WFLG" = :WFLG AND "SFLG" = :SFLG AND "KFLG" = :KFLG)");
+    q.setInt("KNO", FKNO).setInt("VERNO", FVERNO);
+    q.setInt("WFLG", FWFLG).setInt("SFLG", FSFLG).setInt("KFLG", FKFLG);
+    q.open();
+    if (q.eof())
+        throw EConflictError(QStringLiteral("summary %1 version %2 is no longer as loaded").arg(FKNO).arg(FVERNO));
+}
+
+void TFrmUpdTaiyou::rereadAfterConflict()
+{
+    QString typed[5];
+    for (int i = 0; i < 5; ++i)
+        typed[i] = memoText(memo(i));
+    LoadSummary();
+    takeSnapshot();
+    if (memNYUBEFKEIKA->isReadOnly()) {
+        // Nothing more can be saved onto this version.
+        timWrite->stop();
+        return;
+    }
+    for (int i = 0; i < 5; ++i)
+        if (typed[i] != memoText(memo(i)))
+            memo(i)->setPlainText(typed[i]);
+}
+
+
 
 bool TFrmUpdTaiyou::IsChanged() const
 {

@@ -14,6 +14,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class TConnection;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -239,6 +240,18 @@ private:
     bool FAutosaveWarned = false;
     QString FWNM, FSNM, FKNM;   // names of the stage users as loaded
     int FACTKBN = 1, FDELKBN = 0;
+    // The row's revision as loaded (its xmin): any write by another
+    // workstation since then changes it.
+    QString FROWVER;
+
+    // Inside a write of the version's lists or stages: holds the version's
+    // lock and throws EConflictError unless the version is still the current,
+    // live one with the stages as loaded.
+    void requireVersionAsLoaded(TConnection& conn);
+    // After a write was refused because another workstation changed the
+    // summary: reads it again, keeping the narrative texts typed here when
+    // the version can still be edited.
+    void rereadAfterConflict();
 };
 
 // Opens the editor as the main window does: new summary (kno 0, verno 1),

@@ -5,6 +5,7 @@
 #include "app/MsgBox.h"
 #include "app/WaitCursor.h"
 #include "app/UntDM.h"
+#include "app/WriteRunner.h"
 #include "controls/DBGrid.h"
 #include "controls/NumberEdit.h"
 #include "db/Errors.h"
@@ -73,15 +74,18 @@ void TFrmUpdTaiyou::DeleteDiagnosis()
         return;
     const int bno = ADOQTAIBYO->field("BNO").asInteger();
     const int sno = ADOQTAIBYO->field("SNO").asInteger();
-    try {
+    // The counts are taken inside the transaction, under the version's lock,
+    // so the renumbering works on the list as it is, not as it was listed.
+    bool gone = false;
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        requireVersionAsLoaded(conn);
         ADOQ->setSql(R"(SELECT * FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" = :SNO)");
         ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("SNO", sno);
         ADOQ->open();
         const int underSno = ADOQ->recordCount();
         ADOQ->close();
         if (underSno == 0) {
-            msg::warning(this, QStringLiteral("削除対象データが存在しなくなりました。"));
-            LoadDiagnoses();
+            gone = true;
             return;
         }
         ADOQ->setSql(R"(SELECT * FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" > :SNO)");
@@ -90,10 +94,11 @@ void TFrmUpdTaiyou::DeleteDiagnosis()
         const bool higher = !ADOQ->eof();
         ADOQ->close();
 
-        TTransaction tr(dm().ADOCPOST);
-        ADOQ->setSql(R"(DELETE FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "BNO" = :BNO)");
-        ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("BNO", bno);
-        ADOQ->execSql();
+        // The disease must still stand under the "#" the user saw.
+        ADOQ->setSql(R"(DELETE FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "BNO" = :BNO
+            AND "SNO" = :SNO)");
+        ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("BNO", bno).setInt("SNO", sno);
+        ADOQ->execSqlExpect(1);
         if (underSno < 2 && higher) {
             // Close the gap the emptied "#" leaves.
             ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIBYO" SET "SNO" = "SNO" - 1
@@ -101,13 +106,13 @@ void TFrmUpdTaiyou::DeleteDiagnosis()
             ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("SNO", sno);
             ADOQ->execSql();
         }
-        tr.commit();
-    } catch (const std::exception& e) {
-        ADOQ->close();
-        msg::warning(this, errorWarningText(e));
-        return;
-    }
-    LoadDiagnoses();
+    });
+    if (gone)
+        msg::warning(this, QStringLiteral("削除対象データが存在しなくなりました。"));
+    if (r == TWriteResult::Conflict)
+        rereadAfterConflict();
+    else if (r == TWriteResult::Done)
+        LoadDiagnoses();
 }
 
 void TFrmUpdTaiyou::updateMoveUpItem()
@@ -122,33 +127,29 @@ void TFrmUpdTaiyou::MoveDiagnosisUp()
     if (!TBchg->isEnabled() || !TBchg->isVisible())
         return;
     const int n = ADOQTAIBYO->field("SNO").asInteger();
-    try {
-        QList<int> group;
-        ADOQ->setSql(R"(SELECT * FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" = :SNO)");
-        ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("SNO", n);
+    const int bno = ADOQTAIBYO->field("BNO").asInteger();
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        requireVersionAsLoaded(conn);
+        // The selected disease must still stand under "#n".
+        ADOQ->setSql(R"(SELECT * FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" = :SNO
+            AND "BNO" = :BNO)");
+        ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("SNO", n).setInt("BNO", bno);
         ADOQ->open();
-        for (; !ADOQ->eof(); ADOQ->next())
-            group << ADOQ->field("BNO").asInteger();
+        const bool there = !ADOQ->eof();
         ADOQ->close();
-
-        TTransaction tr(dm().ADOCPOST);
-        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIBYO" SET "SNO" = "SNO" + 1
-            WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" = :SNO)");
-        ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("SNO", n - 1);
+        if (!there)
+            throw EConflictError(QStringLiteral("diagnosis %1 is no longer under #%2").arg(bno).arg(n));
+        // The whole group "#n" and the group "#n-1" change places in one
+        // statement; the sub-numbers stay as they are.
+        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIBYO" SET "SNO" = (CASE WHEN "SNO" = :N THEN :N - 1 ELSE :N END)
+            WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" IN (:N, :N - 1))");
+        ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("N", n);
         ADOQ->execSql();
-        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIBYO" SET "SNO" = "SNO" - 1
-            WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "BNO" = :BNO)");
-        for (int bno : group) {
-            ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("BNO", bno);
-            ADOQ->execSql();
-        }
-        tr.commit();
-    } catch (const std::exception& e) {
-        ADOQ->close();
-        msg::warning(this, errorWarningText(e));
-        return;
-    }
-    LoadDiagnoses();
+    });
+    if (r == TWriteResult::Conflict)
+        rereadAfterConflict();
+    else if (r == TWriteResult::Done)
+        LoadDiagnoses();
 }
 
 void TFrmUpdTaiyou::DeleteOperation()
@@ -158,17 +159,17 @@ void TFrmUpdTaiyou::DeleteOperation()
     if (!msg::question(this, QStringLiteral("手術・手技「") + ADOQOPE->field("OPENM").asString().trimmed()
                                  + QStringLiteral("」を削除しますか？")))
         return;
-    try {
+    const int ono = ADOQOPE->field("ONO").asInteger();
+    const int rno = ADOQOPE->field("RNO").asInteger();
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        requireVersionAsLoaded(conn);
         ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIOPE" SET "DELKBN" = 1
-            WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "ONO" = :ONO AND "RNO" = :RNO)");
-        ADOQ->setInt("KNO", FKNO)
-            .setInt("VERNO", FVERNO)
-            .setInt("ONO", ADOQOPE->field("ONO").asInteger())
-            .setInt("RNO", ADOQOPE->field("RNO").asInteger());
-        ADOQ->execSql();
-    } catch (const std::exception& e) {
-        msg::warning(this, errorWarningText(e));
-        return;
-    }
-    LoadOperations();
+            WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "ONO" = :ONO AND "RNO" = :RNO AND "DELKBN" = 0)");
+        ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("ONO", ono).setInt("RNO", rno);
+        ADOQ->execSqlExpect(1);
+    });
+    if (r == TWriteResult::Conflict)
+        rereadAfterConflict();
+    else if (r == TWriteResult::Done)
+        LoadOperations();
 }

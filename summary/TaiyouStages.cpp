@@ -4,7 +4,9 @@
 #include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "app/WriteRunner.h"
 #include "db/Errors.h"
+#include "db/Numbers.h"
 #include "db/Query.h"
 #include "summary/FrmUpdTaiyouU.h"
 
@@ -146,14 +148,21 @@ void TFrmUpdTaiyou::stageClicked(int stage, bool down)
 
 bool TFrmUpdTaiyou::CreateNewVersion()
 {
-    TConnection& conn = dm().ADOCPOST;
-    if (conn.inTransaction()) {
-        msg::warning(this, kBusyMessage);
-        return false;
-    }
     const QString userId = G().user.userId;
-    try {
-        TTransaction tr(conn);
+    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+        // Only from the completed version that is still the current one:
+        // not when another workstation deleted it or made a newer version.
+        requireVersionAsLoaded(conn);
+        if (FKFLG != 1 || numbers::nextVerno(conn, FKNO) != FVERNO + 1)
+            throw EConflictError(QStringLiteral("summary %1 has a version after %2").arg(FKNO).arg(FVERNO));
+        // The old version stops being current before the new one is
+        // inserted: a summary has one current version at every moment.
+        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIYOU" SET "ACTKBN" = 0, "UPDDTM" = DATE_TRUNC('second',NOW()),
+              "UPDUSERID" = :UPDUSERID
+            WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "ACTKBN" = 1 AND "DELKBN" = 0 AND "KFLG" = 1)");
+        ADOQ->setText("UPDUSERID", userId, 24).setInt("KNO", FKNO).setInt("VERNO", FVERNO);
+        ADOQ->execSqlExpect(1);
+
         ADOQ->setSql(R"(INSERT INTO "KLOV"."D_TAIYOU" ("KNO", "VERNO", "ACTKBN", "DELKBN", "KACD", "ID", "NDTE", "TDTE",
               "NSYU", "NYUCNT", "NYURIYU", "NYUBEFKEIKA", "NYUKEIKA", "TAIJOUHO", "TAIYAKU", "TAIHOU",
               "SYUDR", "TANDR1", "TANDR2", "TANDR3", "WDR", "WFLG", "SFLG", "KFLG", "INSDTM", "INSUSERID")
@@ -162,7 +171,7 @@ bool TFrmUpdTaiyou::CreateNewVersion()
               "SYUDR", "TANDR1", "TANDR2", "TANDR3", "WDR", 0, 0, 0, DATE_TRUNC('second',NOW()), :INSUSERID
             FROM "KLOV"."D_TAIYOU" WHERE "KNO" = :KNO AND "VERNO" = :VERNO)");
         ADOQ->setText("INSUSERID", userId, 24).setInt("KNO", FKNO).setInt("VERNO", FVERNO);
-        ADOQ->execSql();
+        ADOQ->execSqlExpect(1);
 
         ADOQ->setSql(R"(INSERT INTO "KLOV"."D_TAIBYO" ("KNO", "VERNO", "BNO", "SNO", "SNO1", "SNO2")
             SELECT "KNO", ("VERNO" + 1), "BNO", "SNO", "SNO1", "SNO2" FROM "KLOV"."D_TAIBYO"
@@ -175,16 +184,11 @@ bool TFrmUpdTaiyou::CreateNewVersion()
             FROM "KLOV"."D_TAIOPE" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "DELKBN" = 0)");
         ADOQ->setText("INSUSERID", userId, 24).setInt("KNO", FKNO).setInt("VERNO", FVERNO);
         ADOQ->execSql();
-
-        ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIYOU" SET "ACTKBN" = 0, "UPDDTM" = DATE_TRUNC('second',NOW()),
-              "UPDUSERID" = :UPDUSERID WHERE "KNO" = :KNO AND "VERNO" = :VERNO)");
-        ADOQ->setText("UPDUSERID", userId, 24).setInt("KNO", FKNO).setInt("VERNO", FVERNO);
-        ADOQ->execSql();
-        tr.commit();
-    } catch (const std::exception& e) {
-        msg::warning(this, errorWarningText(e));
+    });
+    if (r == TWriteResult::Conflict)
+        rereadAfterConflict();
+    if (r != TWriteResult::Done)
         return false;
-    }
     ++FVERNO;
     return true;
 }

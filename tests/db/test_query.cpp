@@ -84,8 +84,16 @@ TEST_F(QueryTest, ExecReportsRowsAndServerErrorsCarrySqlState)
     try {
         q.execSql();
         FAIL() << "duplicate key accepted";
-    } catch (const EQueryError& e) {
+    } catch (const EConflictError& e) {
+        // another workstation's row got there first
         EXPECT_EQ(e.sqlState(), QStringLiteral("23505"));
+        EXPECT_EQ(e.warningText(), QStringLiteral("EConflictError\r\n") + kConflictMessage);
+    }
+    try {
+        q.setNull("KACD", TParamType::Int32).execSql();
+        FAIL() << "null key accepted";
+    } catch (const EQueryError& e) {
+        EXPECT_EQ(e.sqlState(), QStringLiteral("23502"));
         EXPECT_TRUE(e.warningText().startsWith(QStringLiteral("EQueryError\r\n")));
         EXPECT_EQ(errorWarningText(e), e.warningText());
     }
@@ -194,44 +202,6 @@ TEST_F(QueryTest, CursorWalksLikeADataset)
     EXPECT_TRUE(q.bof());
     q.prior();
     EXPECT_EQ(q.recNo(), 0);
-}
-
-TEST_F(QueryTest, TransactionsAndTheBusyTest)
-{
-    TQuery q(&conn());
-    q.setSql(R"(INSERT INTO "KLOV"."M_KA" ("KACD") VALUES (:K))");
-    EXPECT_FALSE(conn().inTransaction());
-    {
-        TTransaction t(conn());
-        EXPECT_TRUE(conn().inTransaction());
-        q.setInt("K", 1).execSql();
-    }  // not committed: rolled back
-    EXPECT_FALSE(conn().inTransaction());
-    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_KA")"), QStringLiteral("0"));
-    {
-        TTransaction t(conn());
-        q.setInt("K", 2).execSql();
-        // a form of the refuse-when-busy kind sees the open transaction
-        EXPECT_TRUE(conn().inTransaction());
-        TJoinTransaction inner(conn());
-        EXPECT_FALSE(inner.began());
-        q.setInt("K", 3).execSql();
-        inner.commit();
-        EXPECT_TRUE(conn().inTransaction()) << "a joined transaction is not committed by the joiner";
-        t.commit();
-    }
-    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_KA")"), QStringLiteral("2"));
-    // after a failed statement the commit must fail, not report success
-    {
-        TJoinTransaction t(conn());
-        EXPECT_TRUE(t.began());
-        q.setInt("K", 4).execSql();
-        EXPECT_THROW(q.setInt("K", 2).execSql(), EQueryError);
-        EXPECT_THROW(t.commit(), EQueryError);
-    }
-    EXPECT_FALSE(conn().inTransaction());
-    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_KA" WHERE "KACD" = 4)"), QStringLiteral("0"));
-    EXPECT_EQ(kBusyMessage, QStringLiteral("データ使用中のため登録できません。"));
 }
 
 TEST_F(QueryTest, ConnectFailures)

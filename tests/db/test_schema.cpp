@@ -114,3 +114,56 @@ TEST_F(SchemaTest, SiblingTablesLoadBesideTheSchema)
     EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "QARN"."D_NTDATA" D LEFT JOIN "QARN"."M_KA" K ON D."KACD" = K."KACD")"),
               QStringLiteral("1"));
 }
+
+TEST_F(SchemaTest, NoSecondLiveRow)
+{
+    sql(R"(INSERT INTO "KLOV"."M_KANJA" ("ID","RNO","ACTKBN","DELKBN") VALUES (5,1,0,0),(5,2,1,0),(5,3,0,1);
+           INSERT INTO "KLOV"."D_KANBYO" ("ID","BNO","RNO","DELKBN") VALUES (5,1,1,1),(5,1,2,0),(5,2,1,0);
+           INSERT INTO "KLOV"."D_KANOPE" ("ID","ONO","RNO","DELKBN") VALUES (5,1,1,1),(5,1,2,0);
+           INSERT INTO "KLOV"."D_TAIYOU" ("KNO","VERNO","ACTKBN","DELKBN") VALUES (1,1,0,0),(1,2,1,0),(1,3,0,1);
+           INSERT INTO "KLOV"."D_TAIBYO" ("KNO","VERNO","BNO","SNO","SNO1","SNO2") VALUES (1,2,1,1,NULL,NULL),(1,2,2,1,'a','');)");
+    const char* seconds[] = {
+        R"(INSERT INTO "KLOV"."M_KANJA" ("ID","RNO","ACTKBN","DELKBN") VALUES (5,4,1,0))",
+        R"(INSERT INTO "KLOV"."D_KANBYO" ("ID","BNO","RNO","DELKBN") VALUES (5,1,3,0))",
+        R"(INSERT INTO "KLOV"."D_KANOPE" ("ID","ONO","RNO","DELKBN") VALUES (5,1,3,0))",
+        R"(INSERT INTO "KLOV"."D_TAIYOU" ("KNO","VERNO","ACTKBN","DELKBN") VALUES (1,4,1,0))",
+        // an empty sub-number and an absent one are the same "#"
+        R"(INSERT INTO "KLOV"."D_TAIBYO" ("KNO","VERNO","BNO","SNO","SNO1","SNO2") VALUES (1,2,3,1,'',NULL))",
+    };
+    for (const char* insert : seconds) {
+        SCOPED_TRACE(insert);
+        EXPECT_THROW(sql(QString::fromUtf8(insert)), EConflictError);
+    }
+    // a renumbering may pass through a duplicate "#" inside its transaction
+    sql(R"(BEGIN; UPDATE "KLOV"."D_TAIBYO" SET "SNO1" = 'a' WHERE "BNO" = 1;
+           UPDATE "KLOV"."D_TAIBYO" SET "SNO1" = NULL WHERE "BNO" = 2; COMMIT;)");
+    EXPECT_EQ(scalar(R"(SELECT STRING_AGG("BNO" || ':' || COALESCE("SNO1",'-'), ' ' ORDER BY "BNO") FROM "KLOV"."D_TAIBYO")"),
+              QStringLiteral("1:a 2:-"));
+}
+
+TEST_F(SchemaTest, UpgradeOfAnOlderDatabaseRepairsAndCanRunAgain)
+{
+    // The keys as an older database had them, with the second live rows an
+    // older program could leave.
+    sql(R"(DROP INDEX "KLOV"."M_KANJA_CURRENT"; DROP INDEX "KLOV"."D_KANBYO_LIVE"; DROP INDEX "KLOV"."D_KANOPE_LIVE";
+           DROP INDEX "KLOV"."D_TAIYOU_CURRENT"; ALTER TABLE "KLOV"."D_TAIBYO" DROP CONSTRAINT "D_TAIBYO_NUMBER";
+           CREATE INDEX "M_KANJA_ACT" ON "KLOV"."M_KANJA" ("ID") WHERE "ACTKBN" = 1 AND "DELKBN" = 0;
+           INSERT INTO "KLOV"."M_KANJA" ("ID","RNO","ACTKBN","DELKBN") VALUES (5,1,1,0),(5,2,1,0);
+           INSERT INTO "KLOV"."D_KANBYO" ("ID","BNO","RNO","DELKBN") VALUES (5,1,1,0),(5,1,2,0),(5,2,1,0);
+           INSERT INTO "KLOV"."D_KANOPE" ("ID","ONO","RNO","DELKBN") VALUES (5,1,1,0),(5,1,2,0);
+           INSERT INTO "KLOV"."D_TAIYOU" ("KNO","VERNO","ACTKBN","DELKBN") VALUES (1,1,1,0),(1,2,1,0);
+           INSERT INTO "KLOV"."D_TAIBYO" ("KNO","VERNO","BNO","SNO","SNO1") VALUES (1,2,1,1,'a'),(1,2,1,1,'a'),(1,2,2,2,'');)");
+    const QString upgrade = testenv::sourceFile(QStringLiteral("db/upgrade.sql"));
+    sql(upgrade);
+    sql(upgrade);
+    EXPECT_EQ(scalar(R"(SELECT STRING_AGG("RNO"::text, ',' ORDER BY "RNO") FROM "KLOV"."M_KANJA" WHERE "ACTKBN" = 1)"),
+              QStringLiteral("2"));
+    EXPECT_EQ(scalar(R"(SELECT STRING_AGG("BNO" || '.' || "RNO", ',' ORDER BY "BNO", "RNO") FROM "KLOV"."D_KANBYO" WHERE "DELKBN" = 0)"),
+              QStringLiteral("1.2,2.1"));
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."D_KANOPE" WHERE "DELKBN" = 0)"), QStringLiteral("1"));
+    EXPECT_EQ(scalar(R"(SELECT "VERNO" FROM "KLOV"."D_TAIYOU" WHERE "ACTKBN" = 1)"), QStringLiteral("2"));
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."D_TAIBYO")"), QStringLiteral("2"));
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM pg_indexes WHERE schemaname = 'KLOV' AND indexname IN
+                        ('M_KANJA_CURRENT','D_KANBYO_LIVE','D_KANOPE_LIVE','D_TAIYOU_CURRENT','D_TAIBYO_NUMBER','M_KANJA_ACT'))"),
+              QStringLiteral("5"));
+}

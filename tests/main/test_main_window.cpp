@@ -356,3 +356,28 @@ TEST_F(MainWindowTest, InitialFiltersAndLongSearchTexts)
     m->bbtnFilter->click();
     EXPECT_EQ(keys(*m), (QStringList{"2/1"}));
 }
+
+TEST_F(MainWindowTest, DeleteGoesByTheStageStoredNow)
+{
+    summary(1, 1, 100, "2024-01-01", "2024-01-10", 1, 0, 1, 0, 0);
+    auto m = openMain("writer");
+    ASSERT_EQ(keys(*m), (QStringList{"1/1"}));
+    // approved at another workstation after the list was read
+    sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "SFLG" = 1)");
+    m->bbtnDelete->click();
+    EXPECT_EQ(boxes.last(), QStringLiteral("承認済の退院サマリを削除するには承認可能権限が必要です。現在の権限では削除できません。"));
+    EXPECT_EQ(scalar(R"(SELECT "DELKBN" FROM "KLOV"."D_TAIYOU")"), QStringLiteral("0"));
+    m->close();
+    m.reset();
+
+    // confirmed elsewhere while the question was on the screen
+    m = openMain("boss");
+    boxes.onBox = [this](const msg::TBox& box) {
+        if (box.kind == msg::TKind::Question)
+            sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "KFLG" = 1)");
+    };
+    m->bbtnDelete->click();
+    boxes.onBox = {};
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(scalar(R"(SELECT "DELKBN"::text || "KFLG" FROM "KLOV"."D_TAIYOU")"), QStringLiteral("01"));
+}

@@ -385,3 +385,33 @@ TEST_F(KanbyoTest, NameSearchFiltersTheMasterOnTheClient)
     EXPECT_EQ(s.FstrICD10, QStringLiteral("Q871"));
     EXPECT_EQ(s.FstrBKNO, QStringLiteral("20059999"));
 }
+
+TEST_F(KanbyoTest, TwoWorkstationsEditingOneDiseaseLeaveOneLiveRow)
+{
+    addDisease(QStringLiteral("心不全"));
+    TFrmMntKanbyo list;
+    list.FID = 1001;
+    list.FormShow();
+    auto f = editor(1, 1);
+    f->edtBIKO->setText(QStringLiteral("こちら"));
+    // the other workstation saves its edit of the same disease first
+    sql(R"(UPDATE "KLOV"."D_KANBYO" SET "DELKBN" = 1 WHERE "BNO" = 1;
+           INSERT INTO "KLOV"."D_KANBYO" ("ID","BNO","RNO","BYONM","DELKBN") VALUES (1001,1,2,'心不全',0);)");
+    boxes.boxes.clear();
+    f->bbtnInsertClick();
+    EXPECT_EQ(boxes.texts(), QStringList{kConflictMessage});
+    EXPECT_EQ(f->result(), precord::kReadAgain);
+    EXPECT_EQ(rows(), QStringLiteral("1/1/1 1/2/0"));
+    EXPECT_EQ(precord::editorOutcome(f->result(), QVariant(1)), std::optional<QVariant>(QVariant()))
+        << "the list reads the disease again";
+
+    // deleting the row the list still shows, retired elsewhere meanwhile
+    sql(R"(UPDATE "KLOV"."D_KANBYO" SET "DELKBN" = 1 WHERE "RNO" = 2;
+           INSERT INTO "KLOV"."D_KANBYO" ("ID","BNO","RNO","BYONM","DELKBN") VALUES (1001,1,3,'心不全',0);)");
+    list.openList();
+    sql(R"(UPDATE "KLOV"."D_KANBYO" SET "DELKBN" = 1 WHERE "RNO" = 3)");
+    boxes.boxes.clear();
+    list.bbtnDeleteClick();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(list.query()->recordCount(), 0) << "the list is read again";
+}

@@ -337,3 +337,31 @@ TEST_F(MntKanjaTest, AHalfWidthReadingIsStoredAsFullWidthKatakana)
     commit(name, QStringLiteral("山田"));
     EXPECT_EQ(f->edtKana->text(), QStringLiteral("ヤマダ"));
 }
+
+TEST_F(MntKanjaTest, ASaveOrDeleteOntoARevisionChangedElsewhereIsRefused)
+{
+    auto f = open();
+    load(*f, 7);
+    f->edtName->setText(QStringLiteral("こちらの変更"));
+    sql(R"(UPDATE "KLOV"."M_KANJA" SET "ACTKBN" = 0 WHERE "ID" = 7;
+           INSERT INTO "KLOV"."M_KANJA" ("ID","RNO","ACTKBN","KNJNAME","DELKBN") VALUES (7,2,1,'他端末の変更',0);)");
+    f->bbtnInsert->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(revisions(7), QStringLiteral("1:0:0,2:1:0"));
+    EXPECT_EQ(f->edtName->text(), QStringLiteral("他端末の変更")) << "the patient is read again";
+
+    sql(R"(UPDATE "KLOV"."M_KANJA" SET "ACTKBN" = 0 WHERE "ID" = 7 AND "RNO" = 2;
+           INSERT INTO "KLOV"."M_KANJA" ("ID","RNO","ACTKBN","KNJNAME","DELKBN") VALUES (7,3,1,'再変更',0);)");
+    f->bbtnDelete->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(revisions(7), QStringLiteral("1:0:0,2:0:0,3:1:0"));
+
+    // a number registered elsewhere while this form showed it as new
+    load(*f, 8);
+    f->edtName->setText(QStringLiteral("新患者"));
+    f->pdeBirth->setDate(QDate(1980, 1, 1));
+    sql(R"(INSERT INTO "KLOV"."M_KANJA" ("ID","RNO","ACTKBN","KNJNAME","DELKBN") VALUES (8,1,1,'先に登録',0))");
+    f->bbtnInsert->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(revisions(8), QStringLiteral("1:1:0"));
+}

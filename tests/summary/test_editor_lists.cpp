@@ -122,3 +122,34 @@ TEST_F(EditorListTest, TakingOffAnOperationMarksItDeleted)
     EXPECT_EQ(scalar(R"(SELECT "DELKBN" FROM "KLOV"."D_TAIOPE" WHERE "ONO" = 1)"), QStringLiteral("1"));
     EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."D_TAIOPE")"), QStringLiteral("3"));
 }
+
+TEST_F(EditorListTest, ChangesOfTheListAtAnotherWorkstationAreNeverRenumberedBlindly)
+{
+    sql(R"(INSERT INTO "KLOV"."D_TAIBYO" ("KNO","VERNO","BNO","SNO","SNO1","SNO2") VALUES
+             (1,1,1,1,'',''),(1,1,2,2,'',''),(1,1,3,3,'',''))");
+    TFrmUpdTaiyou& f = open(1, 1);
+    // the other workstation takes "#2" off and closes the gap
+    sql(R"(DELETE FROM "KLOV"."D_TAIBYO" WHERE "BNO" = 2; UPDATE "KLOV"."D_TAIBYO" SET "SNO" = 2 WHERE "BNO" = 3;)");
+    select(f, 2);
+    f.bbtnTAIBYODEL->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(numbers(), QStringLiteral("1:1 3:2")) << "no gap, nothing renumbered twice";
+    EXPECT_EQ(f.ADOQTAIBYO->recordCount(), 2) << "the list is read again";
+
+    // "#上位移動" on a row the other workstation has moved meanwhile
+    sql(R"(UPDATE "KLOV"."D_TAIBYO" SET "SNO" = 3 - "SNO")");
+    select(f, 3);   // listed under "#2", stored under "#1" by now
+    f.TBchg->trigger();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(numbers(), QStringLiteral("1:2 3:1"));
+
+    // taking an operation off a version completed elsewhere
+    sql(R"(INSERT INTO "KLOV"."D_KANOPE" ("ID","ONO","RNO","OPENM","DELKBN") VALUES (1001,1,1,'虫垂切除',0);
+           INSERT INTO "KLOV"."D_TAIOPE" ("KNO","VERNO","ONO","RNO","DELKBN") VALUES (1,1,1,1,0);)");
+    f.LoadOperations();
+    sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "WFLG" = 1, "SFLG" = 1, "KFLG" = 1)");
+    f.bbtnOPEDEL->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(scalar(R"(SELECT "DELKBN" FROM "KLOV"."D_TAIOPE")"), QStringLiteral("0"));
+    EXPECT_TRUE(f.memNYUBEFKEIKA->isReadOnly()) << "the completed version is shown as it is now";
+}

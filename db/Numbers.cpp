@@ -1,0 +1,124 @@
+#include "db/Numbers.h"
+
+#include "db/Query.h"
+#include "db/Transaction.h"
+
+#include <functional>
+
+namespace numbers {
+namespace {
+
+// Locks the scope, runs the "highest first" query and returns the next number.
+int next(TConnection& conn, const QString& scope, const QString& sql, const std::function<void(TQuery&)>& bind)
+{
+    lockScope(conn, scope);
+    TQuery q(&conn);
+    q.setSql(sql);
+    if (bind)
+        bind(q);
+    q.open();
+    if (q.eof() || q.fieldAt(0, q.resultSet()->columnName(0)).isNull())
+        return 1;
+    return q.fieldAt(0, q.resultSet()->columnName(0)).asInteger() + 1;
+}
+
+QString key(const char* number, qint64 a, qint64 b = 0, qint64 c = 0)
+{
+    return QStringLiteral("KLOV.%1:%2:%3:%4").arg(QLatin1String(number)).arg(a).arg(b).arg(c);
+}
+
+} // namespace
+
+int nextKno(TConnection& conn)
+{
+    return next(conn, key("D_TAIYOU.KNO", 0),
+                QStringLiteral(R"(SELECT "KNO" FROM "KLOV"."D_TAIYOU" ORDER BY "KNO" DESC LIMIT 1)"), {});
+}
+
+int nextVerno(TConnection& conn, int kno)
+{
+    return next(conn, key("D_TAIYOU.VERNO", kno),
+                QStringLiteral(R"(SELECT "VERNO" FROM "KLOV"."D_TAIYOU" WHERE "KNO" = :KNO ORDER BY "VERNO" DESC LIMIT 1)"),
+                [kno](TQuery& q) { q.setInt(QStringLiteral("KNO"), kno); });
+}
+
+int nextTaiopeRno(TConnection& conn, int kno, int verno, int ono)
+{
+    return next(conn, key("D_TAIOPE.RNO", kno, verno, ono),
+                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."D_TAIOPE" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "ONO" = :ONO
+                    ORDER BY "RNO" DESC LIMIT 1)"),
+                [=](TQuery& q) {
+                    q.setInt(QStringLiteral("KNO"), kno).setInt(QStringLiteral("VERNO"), verno);
+                    q.setInt(QStringLiteral("ONO"), ono);
+                });
+}
+
+int nextKanjaRno(TConnection& conn, qint64 id)
+{
+    return next(conn, key("M_KANJA.RNO", id),
+                QStringLiteral(R"(SELECT (COALESCE(MAX("RNO"),0)) FROM "KLOV"."M_KANJA" WHERE "ID" = :ID)"),
+                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+}
+
+int nextKanbyoBno(TConnection& conn, qint64 id)
+{
+    // Numbers count over every row of the patient, history included, so a
+    // number is never given twice.
+    return next(conn, key("D_KANBYO.BNO", id),
+                QStringLiteral(R"(SELECT "BNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID ORDER BY "BNO" DESC LIMIT 1)"),
+                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+}
+
+int nextKanbyoRno(TConnection& conn, qint64 id, int bno)
+{
+    return next(conn, key("D_KANBYO.RNO", id, bno),
+                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID AND "BNO" = :BNO
+                    ORDER BY "RNO" DESC LIMIT 1)"),
+                [=](TQuery& q) { q.setInt64(QStringLiteral("ID"), id).setInt(QStringLiteral("BNO"), bno); });
+}
+
+int nextKanopeOno(TConnection& conn, qint64 id)
+{
+    return next(conn, key("D_KANOPE.ONO", id),
+                QStringLiteral(R"(SELECT "ONO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID ORDER BY "ONO" DESC LIMIT 1)"),
+                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+}
+
+int nextKanopeRno(TConnection& conn, qint64 id, int ono)
+{
+    return next(conn, key("D_KANOPE.RNO", id, ono),
+                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID AND "ONO" = :ONO
+                    ORDER BY "RNO" DESC LIMIT 1)"),
+                [=](TQuery& q) { q.setInt64(QStringLiteral("ID"), id).setInt(QStringLiteral("ONO"), ono); });
+}
+
+int nextAllergyRno(TConnection& conn, qint64 id)
+{
+    return next(conn, key("M_ALLERGY.RNO", id),
+                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID ORDER BY "RNO" DESC LIMIT 1)"),
+                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+}
+
+int nextDeviceRno(TConnection& conn, qint64 id)
+{
+    return next(conn, key("M_DEVICE.RNO", id),
+                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."M_DEVICE" WHERE "ID" = :ID ORDER BY "RNO" DESC LIMIT 1)"),
+                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+}
+
+int nextMessno(TConnection& conn)
+{
+    return next(conn, key("D_MESS.MESSNO", 0),
+                QStringLiteral(R"(SELECT "MESSNO" FROM "KLOV"."D_MESS" ORDER BY "MESSNO" DESC LIMIT 1)"), {});
+}
+
+int nextTemplateNo(TConnection& conn, const QString& userId)
+{
+    return next(conn, QStringLiteral("KLOV.M_MYTEMPLE.MTNO:") + userId,
+                QStringLiteral(R"(SELECT "MTNO" FROM "KLOV"."M_MYTEMPLE" WHERE "USERID" = :USERID ORDER BY "MTNO" DESC LIMIT 1)"),
+                [&userId](TQuery& q) { q.setText(QStringLiteral("USERID"), userId, 24); });
+}
+
+QString versionScope(int kno, int verno) { return key("D_TAIYOU", kno, verno); }
+
+} // namespace numbers

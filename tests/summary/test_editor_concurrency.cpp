@@ -1,0 +1,76 @@
+// The summary editor against a second workstation that changes the same
+// version meanwhile (the test's own connection): a save or a new version
+// whose premise has changed is refused, nothing of the other is overwritten,
+// and what was typed here stays in the editor.
+
+#include "test_editor_fixture.h"
+
+#include <QLabel>
+
+namespace {
+const char* kCompleted = R"("WFLG" = 1, "WUSERID" = 'dr2', "WDTM" = '2024-04-11 10:00:00',
+    "SFLG" = 1, "SUSERID" = 'dr2', "SDTM" = '2024-04-12 10:00:00',
+    "KFLG" = 1, "KUSERID" = 'dr2', "KDTM" = '2024-04-13 10:00:00', "VERDTE" = '2024-04-13 10:00:00')";
+}
+
+TEST_F(EditorTest, BothSaveTheSameVersion)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    addSummary(1, 1);
+    TFrmUpdTaiyou& f = open(1, 1);
+    f.memNYUKEIKA->setPlainText(QStringLiteral("こちらの経過"));
+    sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "NYUKEIKA" = '他端末の経過', "UPDUSERID" = 'dr2')");
+    f.bbtnUpdate->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_NE(f.result(), QDialog::Accepted);
+    EXPECT_EQ(col("NYUKEIKA"), QStringLiteral("他端末の経過"));
+    EXPECT_EQ(f.memNYUKEIKA->toPlainText(), QStringLiteral("こちらの経過")) << "the typed text stays";
+    EXPECT_TRUE(f.IsChanged());
+    // now knowing the other's save, a second press saves onto it
+    boxes.boxes.clear();
+    f.bbtnUpdate->click();
+    EXPECT_TRUE(boxes.boxes.isEmpty()) << boxes.last().toStdString();
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_EQ(col("NYUKEIKA"), QStringLiteral("こちらの経過"));
+}
+
+TEST_F(EditorTest, NoSaveOntoAVersionCompletedOrDeletedElsewhere)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    addSummary(1, 1);
+    addSummary(2, 1, 1001, 1, "2024-05-01", "2024-05-10");
+    TFrmUpdTaiyou& f = open(1, 1);
+    f.memTAIHOU->setPlainText(QStringLiteral("書き換え"));
+    sql(QStringLiteral(R"(UPDATE "KLOV"."D_TAIYOU" SET %1 WHERE "KNO" = 1)").arg(QString::fromUtf8(kCompleted)));
+    f.bbtnUpdate->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(col("KFLG") + col("KUSERID") + time("KDTM"), QStringLiteral("1dr22024-04-13 10:00:00"))
+        << "the stages set elsewhere are kept";
+    EXPECT_EQ(col("TAIHOU"), QStringLiteral("方針"));
+    EXPECT_TRUE(f.memTAIHOU->isReadOnly());
+    EXPECT_FALSE(f.bbtnUpdate->isEnabled());
+    EXPECT_TRUE(f.bbtnAftUpd->isVisible());
+    FForm.reset();
+
+    TFrmUpdTaiyou& g = open(2, 1);
+    g.memTAIHOU->setPlainText(QStringLiteral("書き換え"));
+    sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "DELKBN" = 1, "ACTKBN" = 0 WHERE "KNO" = 2)");
+    g.bbtnUpdate->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(col("TAIHOU", 2), QStringLiteral("方針"));
+    EXPECT_EQ(g.lblDelOld->text(), QStringLiteral("削除済"));
+}
+
+TEST_F(EditorTest, NoNewVersionOfASummaryDeletedElsewhere)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    addSummary(1, 1, 1001, 1, "2024-04-01", "2024-04-10", 1, QString::fromUtf8(kCompleted));
+    TFrmUpdTaiyou& f = open(1, 1);
+    sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "DELKBN" = 1, "ACTKBN" = 0)");
+    f.bbtnAftUpd->click();   // the question is answered Yes
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(f.FVERNO, 1);
+    EXPECT_EQ(scalar(R"(SELECT STRING_AGG("VERNO" || ':' || "DELKBN" || "ACTKBN", ',') FROM "KLOV"."D_TAIYOU")"),
+              QStringLiteral("1:10")) << "the deleted summary is not brought back";
+    EXPECT_EQ(f.lblDelOld->text(), QStringLiteral("削除済"));
+}
