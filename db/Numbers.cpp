@@ -27,6 +27,20 @@ QString key(const char* number, qint64 a, qint64 b = 0, qint64 c = 0)
     return QStringLiteral("KLOV.%1:%2:%3:%4").arg(QLatin1String(number)).arg(a).arg(b).arg(c);
 }
 
+// Numbers counted per patient.
+int perPatient(TConnection& conn, const char* number, qint64 id, const QString& sql)
+{
+    return next(conn, key(number, id), sql, [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+}
+
+// Numbers counted per patient and one record number (":NO" in the query).
+int perRecord(TConnection& conn, const char* number, qint64 id, int no, const QString& sql)
+{
+    return next(conn, key(number, id, no), sql, [=](TQuery& q) {
+        q.setInt64(QStringLiteral("ID"), id).setInt(QStringLiteral("NO"), no);
+    });
+}
+
 } // namespace
 
 int nextKno(TConnection& conn)
@@ -55,55 +69,48 @@ int nextTaiopeRno(TConnection& conn, int kno, int verno, int ono)
 
 int nextKanjaRno(TConnection& conn, qint64 id)
 {
-    return next(conn, key("M_KANJA.RNO", id),
-                QStringLiteral(R"(SELECT (COALESCE(MAX("RNO"),0)) FROM "KLOV"."M_KANJA" WHERE "ID" = :ID)"),
-                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+    return perPatient(conn, "M_KANJA.RNO", id,
+                      QStringLiteral(R"(SELECT (COALESCE(MAX("RNO"),0)) FROM "KLOV"."M_KANJA" WHERE "ID" = :ID)"));
 }
 
+// Disease and operation numbers count over every row of the patient, history
+// included, so a number is never given twice.
 int nextKanbyoBno(TConnection& conn, qint64 id)
 {
-    // Numbers count over every row of the patient, history included, so a
-    // number is never given twice.
-    return next(conn, key("D_KANBYO.BNO", id),
-                QStringLiteral(R"(SELECT "BNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID ORDER BY "BNO" DESC LIMIT 1)"),
-                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+    return perPatient(conn, "D_KANBYO.BNO", id,
+                      QStringLiteral(R"(SELECT "BNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID ORDER BY "BNO" DESC LIMIT 1)"));
 }
 
 int nextKanbyoRno(TConnection& conn, qint64 id, int bno)
 {
-    return next(conn, key("D_KANBYO.RNO", id, bno),
-                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID AND "BNO" = :BNO
-                    ORDER BY "RNO" DESC LIMIT 1)"),
-                [=](TQuery& q) { q.setInt64(QStringLiteral("ID"), id).setInt(QStringLiteral("BNO"), bno); });
+    return perRecord(conn, "D_KANBYO.RNO", id, bno,
+                     QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."D_KANBYO" WHERE "ID" = :ID AND "BNO" = :NO
+                         ORDER BY "RNO" DESC LIMIT 1)"));
 }
 
 int nextKanopeOno(TConnection& conn, qint64 id)
 {
-    return next(conn, key("D_KANOPE.ONO", id),
-                QStringLiteral(R"(SELECT "ONO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID ORDER BY "ONO" DESC LIMIT 1)"),
-                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+    return perPatient(conn, "D_KANOPE.ONO", id,
+                      QStringLiteral(R"(SELECT "ONO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID ORDER BY "ONO" DESC LIMIT 1)"));
 }
 
 int nextKanopeRno(TConnection& conn, qint64 id, int ono)
 {
-    return next(conn, key("D_KANOPE.RNO", id, ono),
-                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID AND "ONO" = :ONO
-                    ORDER BY "RNO" DESC LIMIT 1)"),
-                [=](TQuery& q) { q.setInt64(QStringLiteral("ID"), id).setInt(QStringLiteral("ONO"), ono); });
+    return perRecord(conn, "D_KANOPE.RNO", id, ono,
+                     QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."D_KANOPE" WHERE "ID" = :ID AND "ONO" = :NO
+                         ORDER BY "RNO" DESC LIMIT 1)"));
 }
 
 int nextAllergyRno(TConnection& conn, qint64 id)
 {
-    return next(conn, key("M_ALLERGY.RNO", id),
-                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID ORDER BY "RNO" DESC LIMIT 1)"),
-                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+    return perPatient(conn, "M_ALLERGY.RNO", id,
+                      QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID ORDER BY "RNO" DESC LIMIT 1)"));
 }
 
 int nextDeviceRno(TConnection& conn, qint64 id)
 {
-    return next(conn, key("M_DEVICE.RNO", id),
-                QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."M_DEVICE" WHERE "ID" = :ID ORDER BY "RNO" DESC LIMIT 1)"),
-                [id](TQuery& q) { q.setInt64(QStringLiteral("ID"), id); });
+    return perPatient(conn, "M_DEVICE.RNO", id,
+                      QStringLiteral(R"(SELECT "RNO" FROM "KLOV"."M_DEVICE" WHERE "ID" = :ID ORDER BY "RNO" DESC LIMIT 1)"));
 }
 
 int nextMessno(TConnection& conn)
