@@ -4,7 +4,7 @@
 # start the same cluster again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/setup.sh"
+"$here/scripts/setup.sh" klov
 
 data="${XDG_DATA_HOME:-$HOME/.local/share}/KLOV"
 mkdir -p "$data"

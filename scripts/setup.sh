@@ -34,4 +34,10 @@ build=${KLOV_BUILD_DIR:-$here/build}
 if [[ ! -f "$build/build.ninja" ]]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" -j "$(nproc)"
+# Targets named on the command line (the demo builds only the program);
+# none builds everything, tests included.
+if (($#)); then
+  cmake --build "$build" -j "$(nproc)" --target "$@"
+else
+  cmake --build "$build" -j "$(nproc)"
+fi
