@@ -453,8 +453,22 @@ bool TFrmUpdTaiyou::InsertBase()
         doctors << doctorId(doctorList(i));
     int kno = 0;
     QString rowver;
+    bool twice = false;
     const TWriteResult r = runWrite(this, [&](TConnection& conn) {
         kno = numbers::nextKno(conn);
+        // The number's lock serialises every registration: the check for a
+        // second summary of the same admission is made again under it, so
+        // two workstations registering the same admission make one summary.
+        ADOQ->setSql(R"(SELECT D."KNO" FROM "KLOV"."D_TAIYOU" D WHERE D."ID" = :ID AND D."KACD" = :KACD
+            AND TO_CHAR(D."NDTE",'YYYYMMDD') = :NDTE AND D."ACTKBN" = 1 AND D."DELKBN" = 0)");
+        ADOQ->setInt64("ID", nedtID->asInt64())
+            .setInt("KACD", cmbKA->currentData().toInt())
+            .setText("NDTE", rec::yyyymmdd(dtpNDTE->date()), 8);
+        ADOQ->open();
+        twice = !ADOQ->eof();
+        ADOQ->close();
+        if (twice)
+            return;
         ADOQ->setSql(R"(INSERT INTO "KLOV"."D_TAIYOU" ("KNO", "VERNO", "ACTKBN", "DELKBN", "KACD", "ID", "NDTE", "TDTE",
               "NSYU", "NYUCNT", "NYURIYU", "SYUDR", "TANDR1", "TANDR2", "TANDR3", "WDR", "WFLG", "SFLG", "KFLG",
               "INSDTM", "INSUSERID")
@@ -473,6 +487,10 @@ bool TFrmUpdTaiyou::InsertBase()
     });
     if (r != TWriteResult::Done)
         return false;
+    if (twice) {
+        msg::warning(this, QStringLiteral("同一入院日・診療科で既に登録されています。"));
+        return false;
+    }
     FKNO = kno;
     FROWVER = rowver;
     return true;

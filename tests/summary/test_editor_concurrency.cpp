@@ -74,3 +74,19 @@ TEST_F(EditorTest, NoNewVersionOfASummaryDeletedElsewhere)
               QStringLiteral("1:10")) << "the deleted summary is not brought back";
     EXPECT_EQ(f.lblDelOld->text(), QStringLiteral("削除済"));
 }
+
+TEST_F(EditorTest, TwoRegistrationsOfOneAdmissionMakeOneSummary)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    TFrmUpdTaiyou& f = open();
+    f.nedtID->setAsInt64(1001);
+    f.cmbKA->setCurrentIndex(0);
+    f.dtpNDTE->setDate(QDate(2024, 4, 1));
+    ASSERT_TRUE(f.CheckBase());
+    // the other workstation registers the same admission after this check
+    addSummary(1, 1, 1001, 1, "2024-04-01", "2024-04-10");
+    EXPECT_FALSE(f.InsertBase());
+    EXPECT_EQ(boxes.last(), QStringLiteral("同一入院日・診療科で既に登録されています。"));
+    EXPECT_EQ(f.FKNO, 0);
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."D_TAIYOU")"), QStringLiteral("1"));
+}
