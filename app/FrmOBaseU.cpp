@@ -6,6 +6,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,7 +34,10 @@ bool handleEnterKey(QWidget* form, QEvent* event)
     QWidget* focus = form->focusWidget();
     if (!focus || isMemo(focus))
         return false;
-    if (auto* button = qobject_cast<QAbstractButton*>(focus)) {
+    // A command button is pressed; a check box or radio button keeps its
+    // value and Enter moves on, as from any other field.
+    auto* button = qobject_cast<QAbstractButton*>(focus);
+    if (button && !qobject_cast<QCheckBox*>(button) && !qobject_cast<QRadioButton*>(button)) {
         button->click();
         return true;
     }

@@ -3,6 +3,9 @@
 #include "app/MsgBox.h"
 #include "db/Errors.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 bool TKlovApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
@@ -13,4 +16,14 @@ bool TKlovApplication::notify(QObject* receiver, QEvent* event)
         msg::warning(activeWindow(), QString::fromLocal8Bit(e.what()));
     }
     return false;
+}
+
+bool TKlovApplication::installJapanese()
+{
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
+    if (!FQtTranslator.load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return installTranslator(&FQtTranslator);
 }

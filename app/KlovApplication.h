@@ -3,9 +3,18 @@
 // is shown as a warning, and the program goes on, instead of ending it.
 
 #include <QApplication>
+#include <QTranslator>
 
 class TKlovApplication : public QApplication {
 public:
     TKlovApplication(int& argc, char** argv) : QApplication(argc, argv) {}
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // Qt's own texts (standard buttons, file dialogs, the calendar popup,
+    // context menus) in Japanese, from Qt's translations installed on the
+    // machine; the locale Japanese too. False when no translation is found.
+    bool installJapanese();
+
+private:
+    QTranslator FQtTranslator;
 };

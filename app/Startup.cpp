@@ -15,6 +15,7 @@
 int runKlov(int argc, char** argv)
 {
     TKlovApplication app(argc, argv);
+    app.installJapanese();
     theme::registerFontSubstitutes();
     return startKlov();
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev libgl-dev libpq-dev libicu-dev libgtest-dev
+          qt6-base-dev qt6-translations-l10n libgl-dev libpq-dev libicu-dev libgtest-dev
           postgresql postgresql-client
           fonts-ipafont-gothic fonts-ipafont-mincho)
 

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 TFrmDlgTyPrnSet::TFrmDlgTyPrnSet(QWidget* parent) : QDialog(parent)
@@ -77,7 +78,12 @@ TFrmDlgTyPrnSet::~TFrmDlgTyPrnSet() = default;
 
 void TFrmDlgTyPrnSet::showEvent(QShowEvent* e)
 {
-    // The caller's texts, and the defaults at every opening.
+    // The caller's texts, and the defaults at every opening. The window
+    // system showing it again (after minimising, say) keeps the choices.
+    if (e->spontaneous()) {
+        QDialog::showEvent(e);
+        return;
+    }
     lblKNJNM->setText(FKNJNM);
     lblID->setText(FID);
     lblKANM->setText(FKANM);

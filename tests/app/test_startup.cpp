@@ -6,6 +6,7 @@
 #include "app/FrmLoginU.h"
 #include "app/FrmOBaseU.h"
 #include "app/FrmVerU.h"
+#include "app/KlovApplication.h"
 #include "app/Startup.h"
 #include "db/Errors.h"
 #include "common/TestApp.h"
@@ -20,6 +21,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -172,10 +175,14 @@ TEST_F(StartupTest, BaseFormKeysAndStatusBar)
     auto* lay = new QVBoxLayout(form.body());
     auto* a = new QLineEdit(form.body());
     auto* memo = new QPlainTextEdit(form.body());
+    auto* check = new QCheckBox(QStringLiteral("c"), form.body());
+    auto* radio = new QRadioButton(QStringLiteral("r"), form.body());
     auto* b = new QLineEdit(form.body());
     b->setStatusTip(QStringLiteral("ヒント"));
     lay->addWidget(a);
     lay->addWidget(memo);
+    lay->addWidget(check);
+    lay->addWidget(radio);
     lay->addWidget(b);
     form.show();
     QApplication::setActiveWindow(&form);
@@ -193,6 +200,14 @@ TEST_F(StartupTest, BaseFormKeysAndStatusBar)
     QTest::keyClicks(memo, QStringLiteral("y"));
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("x\ny")) << "Enter in a memo is a line break";
     EXPECT_TRUE(memo->hasFocus());
+    // Enter on a check box or radio button moves on and changes nothing
+    check->setFocus();
+    QTest::keyClick(check, Qt::Key_Return);
+    EXPECT_FALSE(check->isChecked());
+    EXPECT_TRUE(radio->hasFocus());
+    QTest::keyClick(radio, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(radio->isChecked());
+    EXPECT_TRUE(b->hasFocus());
     QStatusTipEvent tip(b->statusTip());
     QApplication::sendEvent(&form, &tip);
     EXPECT_EQ(form.panelText(3), QStringLiteral("ヒント"));
@@ -225,4 +240,15 @@ TEST_F(StartupTest, AnUncaughtErrorIsShownAndTheProgramGoesOn)
     EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("relation \"KLOV.X\" does not exist"));
     QTest::mouseClick(&button, Qt::LeftButton);
     EXPECT_EQ(boxes.boxes.size(), 2);
+}
+
+TEST(JapaneseTexts, QtsOwnButtonsSpeakJapanese)
+{
+    auto* app = static_cast<TKlovApplication*>(qApp);
+    ASSERT_TRUE(app->installJapanese()) << "Qt's Japanese translations are not installed";
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("q"), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(box.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("はい"))) << box.button(QMessageBox::Yes)->text().toStdString();
+    EXPECT_TRUE(box.button(QMessageBox::No)->text().startsWith(QStringLiteral("いいえ")));
+    EXPECT_EQ(QLocale().language(), QLocale::Japanese);
+    QLocale::setDefault(QLocale::c());
 }

@@ -67,3 +67,20 @@ TEST(FrmDlgTyPrnSet, CancelGivesRejected)
 }
 
 } // namespace
+
+namespace {
+TEST(FrmDlgTyPrnSet, ShownAgainByTheWindowSystemKeepsTheChoices)
+{
+    TFrmDlgTyPrnSet dlg;
+    dlg.show();
+    dlg.cbPrnHosp->setChecked(false);
+    dlg.cbPrnDtm->setChecked(true);
+    // minimised and restored: the window system shows it again
+    dlg.showMinimized();
+    QApplication::processEvents();
+    dlg.showNormal();
+    QApplication::processEvents();
+    EXPECT_FALSE(dlg.cbPrnHosp->isChecked());
+    EXPECT_TRUE(dlg.cbPrnDtm->isChecked());
+}
+} // namespace
