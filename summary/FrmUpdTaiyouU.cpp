@@ -454,7 +454,7 @@ bool TFrmUpdTaiyou::InsertBase()
     int kno = 0;
     QString rowver;
     bool twice = false;
-    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+    const TWriteResult r = write([&](TConnection& conn) {
         kno = numbers::nextKno(conn);
         // The number's lock serialises every registration: the check for a
         // second summary of the same admission is made again under it, so
@@ -695,7 +695,7 @@ bool TFrmUpdTaiyou::UpdateSummary()
         doctors << doctorId(doctorList(i));
     // The save goes through only onto the version as it was loaded: still
     // current and live, its stages and its revision unchanged.
-    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+    const TWriteResult r = write([&](TConnection& conn) {
         requireVersionAsLoaded(conn);
         ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIYOU" SET "KACD" = :KACD, "NDTE" = TO_TIMESTAMP(:NDTE,'YYYYMMDD'),
               "TDTE" = TO_TIMESTAMP(:TDTE,'YYYYMMDD'), "NSYU" = :NSYU, "NYUCNT" = :NYUCNT, "NYURIYU" = :NYURIYU,
@@ -727,6 +727,14 @@ bool TFrmUpdTaiyou::UpdateSummary()
     if (r == TWriteResult::Conflict)
         rereadAfterConflict();
     return r == TWriteResult::Done;
+}
+
+TWriteResult TFrmUpdTaiyou::write(const std::function<void(TConnection&)>& work)
+{
+    const TWriteResult r = runWrite(this, work);
+    if (r == TWriteResult::Done)
+        FCommitted = true;
+    return r;
 }
 
 void TFrmUpdTaiyou::requireVersionAsLoaded(TConnection& conn)
@@ -867,7 +875,7 @@ bool OpenTaiyouEditor(QWidget* parent, bool recov, int& kno, int& verno)
     const bool ok = frm.exec() == QDialog::Accepted;
     kno = frm.FKNO;
     verno = frm.FVERNO;
-    return ok;
+    return ok || frm.FCommitted;
 }
 
 void TFrmUpdTaiyou::bbtnSrcDrClick(int list)

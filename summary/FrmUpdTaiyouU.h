@@ -8,6 +8,7 @@
 #include "app/FrmOBaseU.h"
 
 #include <QDate>
+#include <functional>
 #include <QDateTime>
 #include <QStringList>
 
@@ -15,6 +16,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class TConnection;
+enum class TWriteResult;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -196,6 +198,10 @@ public:
     };
     TSnapshot FSnap;
 
+    // Something of this form has been committed (a registration, a save, a
+    // new version, a change of the lists), whatever the form's result.
+    bool FCommitted = false;
+
     // The form has been opened (the loading of the show event has run).
     bool opened() const { return FOpened; }
 
@@ -244,6 +250,10 @@ private:
     // workstation since then changes it.
     QString FROWVER;
 
+    // Runs a write of this form (runWrite) and remembers that the form has
+    // changed the database once one is committed.
+    TWriteResult write(const std::function<void(TConnection&)>& work);
+
     // Inside a write of the version's lists or stages: holds the version's
     // lock and throws EConflictError unless the version is still the current,
     // live one with the stages as loaded.
@@ -256,5 +266,6 @@ private:
 
 // Opens the editor as the main window does: new summary (kno 0, verno 1),
 // an existing version, or the restore after a crash (recov). kno and verno
-// are written back whatever the result; true when the editor closed with OK.
+// are written back whatever the result; true when the editor closed with OK
+// or has committed anything before it closed (so the list is read again).
 bool OpenTaiyouEditor(QWidget* parent, bool recov, int& kno, int& verno);

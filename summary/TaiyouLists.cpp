@@ -77,7 +77,7 @@ void TFrmUpdTaiyou::DeleteDiagnosis()
     // The counts are taken inside the transaction, under the version's lock,
     // so the renumbering works on the list as it is, not as it was listed.
     bool gone = false;
-    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+    const TWriteResult r = write([&](TConnection& conn) {
         requireVersionAsLoaded(conn);
         ADOQ->setSql(R"(SELECT * FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" = :SNO)");
         ADOQ->setInt("KNO", FKNO).setInt("VERNO", FVERNO).setInt("SNO", sno);
@@ -128,7 +128,7 @@ void TFrmUpdTaiyou::MoveDiagnosisUp()
         return;
     const int n = ADOQTAIBYO->field("SNO").asInteger();
     const int bno = ADOQTAIBYO->field("BNO").asInteger();
-    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+    const TWriteResult r = write([&](TConnection& conn) {
         requireVersionAsLoaded(conn);
         // The selected disease must still stand under "#n".
         ADOQ->setSql(R"(SELECT * FROM "KLOV"."D_TAIBYO" WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "SNO" = :SNO
@@ -161,7 +161,7 @@ void TFrmUpdTaiyou::DeleteOperation()
         return;
     const int ono = ADOQOPE->field("ONO").asInteger();
     const int rno = ADOQOPE->field("RNO").asInteger();
-    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+    const TWriteResult r = write([&](TConnection& conn) {
         requireVersionAsLoaded(conn);
         ADOQ->setSql(R"(UPDATE "KLOV"."D_TAIOPE" SET "DELKBN" = 1
             WHERE "KNO" = :KNO AND "VERNO" = :VERNO AND "ONO" = :ONO AND "RNO" = :RNO AND "DELKBN" = 0)");

@@ -149,7 +149,7 @@ void TFrmUpdTaiyou::stageClicked(int stage, bool down)
 bool TFrmUpdTaiyou::CreateNewVersion()
 {
     const QString userId = G().user.userId;
-    const TWriteResult r = runWrite(this, [&](TConnection& conn) {
+    const TWriteResult r = write([&](TConnection& conn) {
         // Only from the completed version that is still the current one:
         // not when another workstation deleted it or made a newer version.
         requireVersionAsLoaded(conn);

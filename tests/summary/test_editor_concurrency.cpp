@@ -90,3 +90,17 @@ TEST_F(EditorTest, TwoRegistrationsOfOneAdmissionMakeOneSummary)
     EXPECT_EQ(f.FKNO, 0);
     EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."D_TAIYOU")"), QStringLiteral("1"));
 }
+
+TEST_F(EditorTest, ANewVersionCountsAsAChangeEvenWhenTheEditorIsClosed)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    addSummary(1, 1, 1001, 1, "2024-04-01", "2024-04-10", 1, QString::fromUtf8(kCompleted));
+    whenModal(QStringLiteral("TFrmUpdTaiyou"), [](QWidget* w) {
+        auto* f = static_cast<TFrmUpdTaiyou*>(w);
+        f->bbtnAftUpd->click();   // the question is answered Yes
+        f->bbtnClose->click();
+    });
+    int kno = 1, verno = 1;
+    EXPECT_TRUE(OpenTaiyouEditor(nullptr, false, kno, verno)) << "the list must be read again";
+    EXPECT_EQ(verno, 2);
+}
