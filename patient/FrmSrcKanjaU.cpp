@@ -1,4 +1,5 @@
 #include "patient/FrmSrcKanjaU.h"
+#include "patient/FrmMntKanjaU.h"
 
 #include "controls/DBGrid.h"
 #include "controls/EraText.h"
@@ -126,7 +127,8 @@ void TFrmSrcKanja::search(TQuery& q)
         CAST((CASE WHEN "SEX" = 0 THEN '男性' WHEN "SEX" = 1 THEN '女性' ELSE '' END) AS character varying(2)) AS "SEXNM",
         "TEL", "BIRTH", "KEITAI"
         FROM "KLOV"."M_KANJA" WHERE "ACTKBN" = 1 AND "DELKBN" = 0)");
-    const QString kana = trimBlanks(edtName->text());
+    // Readings are stored in katakana: one typed in hiragana finds them too.
+    const QString kana = TAutoKana::toKatakana(trimBlanks(edtName->text()));
     const QString adr = trimBlanks(edtAdr->text());
     const QString tel = trimBlanks(edtTel->text());
     const int sex = sexIndex();

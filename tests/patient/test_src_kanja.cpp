@@ -74,6 +74,8 @@ TEST_F(SrcKanjaTest, EmptyUntilSearchedThenSortedByNumber)
     // a later search keeps the order chosen by the titles
     dlg->dbgMei->titleClick(0);
     EXPECT_EQ(search({}), (QStringList{"5", "4", "3", "2", "1"}));
+    // a reading typed in hiragana finds the katakana one
+    EXPECT_EQ(search(QStringLiteral("あXいう")), QStringList{"5"});
     EXPECT_EQ(search(QStringLiteral("該当なし")), QStringList());
     EXPECT_FALSE(dlg->bbtnOk->isEnabled());
     dlg->bbtnOkClick();
