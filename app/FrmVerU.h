@@ -17,7 +17,7 @@ public:
     QLabel* lblMail;
     QPushButton* btnOK;
 
-    static QString versionText() { return QStringLiteral("1.1.0"); }
+    static QString versionText() { return QStringLiteral(KLOV_VERSION); }
     static QString supportMail() { return QStringLiteral("mailto:klov-support@example.jp"); }
     void openMail();
 

@@ -20,6 +20,7 @@
 #include "summary/FrmUpdTaiyouU.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -27,6 +28,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -248,9 +250,11 @@ void TFrmMain::buildGrid(QVBoxLayout* body)
     dbgMei->setFont(f);
     dbgMei->setQuery(ADOQMei);
     const auto R = Qt::AlignRight, C = Qt::AlignHCenter;
+    // A ten-digit patient number shows whole at the list's font.
+    const int idWidth = std::max(90, QFontMetrics(f).horizontalAdvance(QStringLiteral("9999999999")) + 12);
     dbgMei->setColumns({TGridColumn::fixed(QStringLiteral("№"), QStringLiteral("KNO"), 50, R),
                         TGridColumn::fixed(QStringLiteral("Ver"), QStringLiteral("VERNO"), 32, R),
-                        TGridColumn::fixed(QStringLiteral("患者ID"), QStringLiteral("ID"), 90),
+                        TGridColumn::fixed(QStringLiteral("患者ID"), QStringLiteral("ID"), idWidth),
                         TGridColumn::fixed(QStringLiteral("氏名"), QStringLiteral("KNJNAME"), 180),
                         TGridColumn::fixed(QStringLiteral("かな"), QStringLiteral("KNJKANA"), 100),
                         TGridColumn::fixed(QStringLiteral("入院日"), QStringLiteral("NDTE"), 100),
