@@ -653,7 +653,6 @@ void TFrmMain::UpdateMailCount()
 void TFrmMain::QARNLinkClick()
 {
     const bool link = QARNLink->isChecked();
-    G().qarnLink = link;
     const TWriteResult r = runWrite(this, [&](TConnection& conn) {
         // Two workstations switching at once both find no row: the second
         // insert updates the row the first one made.
@@ -669,8 +668,13 @@ void TFrmMain::QARNLinkClick()
         ADOQ->setInt("LFLG", link ? 1 : 0);
         ADOQ->execSqlExpect(1);
     });
-    if (r != TWriteResult::Done)
+    // All or nothing: the menu item and the program's flag follow only a
+    // stored switch.
+    if (r != TWriteResult::Done) {
+        QARNLink->setChecked(!link);
         return;
+    }
+    G().qarnLink = link;
     msg::information(this, link ? QStringLiteral("今後QARNと患者情報連携します。")
                                 : QStringLiteral("今後QARNと患者情報連携しません。"));
 }

@@ -257,7 +257,12 @@ void TFrmUpdTaiyou::sizeGridColumns()
 void TFrmUpdTaiyou::ShowPatient()
 {
     const qint64 id = nedtID->asInt64();
-    CommonU::RefreshPatientFromQarn(id);
+    try {
+        CommonU::RefreshPatientFromQarn(id);
+    } catch (const std::exception& e) {
+        // The patient is shown as stored here.
+        msg::warning(this, errorWarningText(e));
+    }
     for (QLabel* l : {lblKNJKANA, lblKNJNAME, lblAGE, lblBIRTH, lblSEX})
         l->clear();
     try {

@@ -242,6 +242,14 @@ TEST_F(MainWindowTest, CountersLinkAndHiddenItems)
     m->QARNLink->trigger();
     EXPECT_EQ(boxes.last(), QStringLiteral("今後QARNと患者情報連携しません。"));
     EXPECT_EQ(scalar(R"(SELECT COUNT(*)::text || MAX("NUM1")::text FROM "KLOV"."M_SYSTEM")"), QStringLiteral("10"));
+
+    // a switch that cannot be stored changes nothing
+    sql(R"(CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION 'no'; END $$;
+           CREATE TRIGGER refuse BEFORE UPDATE ON "KLOV"."M_SYSTEM" FOR EACH ROW EXECUTE FUNCTION refuse())");
+    m->QARNLink->trigger();
+    EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("EQueryError\r\n"))) << boxes.last().toStdString();
+    EXPECT_FALSE(m->QARNLink->isChecked());
+    EXPECT_FALSE(G().qarnLink);
 }
 
 TEST_F(MainWindowTest, LeftOverAutosaveRefusedDeletesTheFiles)

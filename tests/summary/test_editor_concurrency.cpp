@@ -104,3 +104,15 @@ TEST_F(EditorTest, ANewVersionCountsAsAChangeEvenWhenTheEditorIsClosed)
     EXPECT_TRUE(OpenTaiyouEditor(nullptr, false, kno, verno)) << "the list must be read again";
     EXPECT_EQ(verno, 2);
 }
+
+TEST_F(EditorTest, AFailingSiblingReadIsReportedAndThePatientShownAsStored)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    addSummary(1, 1);
+    G().qarnLink = true;   // the sibling schema is missing: its read fails
+    TFrmUpdTaiyou& f = open(1, 1);
+    G().qarnLink = false;
+    ASSERT_FALSE(boxes.boxes.isEmpty());
+    EXPECT_TRUE(boxes.boxes.first().text.startsWith(QStringLiteral("EQueryError\r\n")));
+    EXPECT_EQ(f.lblKNJNAME->text(), QStringLiteral("山田 太郎"));
+}
