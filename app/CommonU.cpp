@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <optional>
 
 namespace CommonU {
 
@@ -39,12 +41,34 @@ bool keyOf(const QString& line, QString& key, QString& value)
     return true;
 }
 
-bool readLines(QStringList& lines)
+// The text of klov.ini; nothing when it is missing or cannot be used.
+std::optional<QString> readText(QString* problem = nullptr)
 {
     QFile f(iniPath());
-    if (!f.exists() || !f.open(QIODevice::ReadOnly))
+    if (!f.exists())
+        return std::nullopt;
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (problem)
+            *problem = f.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = f.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        if (problem)
+            *problem = QStringLiteral("UTF-8 ではない文字があります");
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool readLines(QStringList& lines)
+{
+    std::optional<QString> read = readText();
+    if (!read)
         return false;
-    QString text = QString::fromUtf8(f.readAll());
+    QString text = *read;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -73,6 +97,10 @@ bool readValue(const QString& section, const QString& key, QString& value)
 
 bool writeValue(const QString& section, const QString& key, const QString& value)
 {
+    // A file that exists but cannot be read is left as it is: writing would
+    // replace every setting in it with this one.
+    if (!IniProblem().isEmpty())
+        return false;
     QStringList lines;
     readLines(lines);
     const QString entry = key + QLatin1Char('=') + value;
@@ -112,6 +140,15 @@ bool writeValue(const QString& section, const QString& key, const QString& value
     return true;
 }
 } // namespace
+
+QString IniProblem()
+{
+    QString problem;
+    if (readText(&problem) || problem.isEmpty())
+        return {};
+    return QStringLiteral("設定ファイルを読み込めません。\r\n") + QDir::toNativeSeparators(iniPath())
+           + QStringLiteral("\r\n") + problem;
+}
 
 bool ReadIniStr(const QString& section, const QString& key, QString& value)
 {

@@ -17,6 +17,9 @@ QString iniPath();
 // Each call opens klov.ini afresh. A read reports false and leaves `value`
 // untouched when the file does not exist; otherwise true and the value
 // (empty, or 0 for integers, when the key is missing or not a number).
+// Why klov.ini, which exists, cannot be used (unreadable, not UTF-8 text);
+// empty when it can or when there is none. Writes then leave it alone.
+QString IniProblem();
 bool ReadIniStr(const QString& section, const QString& key, QString& value);
 bool ReadIniInt(const QString& section, const QString& key, int& value);
 // Writes create the file (owner-only: it holds passwords) and the folder.

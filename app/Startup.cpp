@@ -5,6 +5,7 @@
 #include "app/FrmVerU.h"
 #include "app/KlovApplication.h"
 #include "app/Globals.h"
+#include "app/MsgBox.h"
 #include "app/SingleInstance.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
@@ -24,6 +25,11 @@ int startKlov()
 {
     TKlovGlobals& g = G();
     g.dataFolder = defaultDataFolder();
+    // A configuration that cannot be read is reported, never replaced.
+    if (const QString problem = CommonU::IniProblem(); !problem.isEmpty()) {
+        msg::platformWarning(nullptr, problem);
+        return 1;
+    }
     CommonU::ReadIniStr(QStringLiteral("KLOVDB"), QStringLiteral("SOURCE"), g.dbSource);
     CommonU::ReadIniStr(QStringLiteral("KLOVDB"), QStringLiteral("PASS"), g.dbPass);
 

@@ -3,6 +3,7 @@
 #include "app/CommonU.h"
 #include "common/TestApp.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -143,4 +144,23 @@ TEST_F(RefreshTest, ServerTimeComesFromTheServer)
     // the wall time read is the server's: 14 hours ahead of UTC
     const QDateTime expected(utc.addSecs(14 * 3600).date(), utc.addSecs(14 * 3600).time());
     EXPECT_LT(std::abs(server.secsTo(expected)), 60);
+}
+
+TEST_F(CommonTest, AnUnreadableIniIsReportedAndLeftAlone)
+{
+    const QByteArray bytes("[KLOVDB]\r\nSOURCE=\xff\xfe\r\nPASS=x\r\n");
+    QDir().mkpath(G().dataFolder);
+    {
+        QFile f(iniPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    EXPECT_TRUE(IniProblem().startsWith(QStringLiteral("設定ファイルを読み込めません。\r\n"))) << IniProblem().toStdString();
+    QString text = QStringLiteral("kept");
+    EXPECT_FALSE(ReadIniStr("KLOVDB", "PASS", text));
+    EXPECT_EQ(text, QStringLiteral("kept"));
+    EXPECT_FALSE(WriteIniStr("KLOVDB", "PASS", QStringLiteral("new")));
+    QFile f(iniPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), bytes) << "the settings are not lost";
 }

@@ -252,3 +252,22 @@ TEST(JapaneseTexts, QtsOwnButtonsSpeakJapanese)
     EXPECT_EQ(QLocale().language(), QLocale::Japanese);
     QLocale::setDefault(QLocale::c());
 }
+
+TEST_F(StartupTest, AnUnreadableConfigurationIsReportedNotReplaced)
+{
+    G().dataFolder = defaultDataFolder();
+    QDir().mkpath(G().dataFolder);
+    {
+        QFile f(CommonU::iniPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[KLOVDB]\r\nSOURCE=\xff\r\n");
+    }
+    EXPECT_NE(startKlov(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].kind, msg::TKind::PlatformWarning);
+    EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("設定ファイルを読み込めません。")));
+    QFile f(CommonU::iniPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("[KLOVDB]\r\nSOURCE=\xff\r\n"));
+    QFile::remove(CommonU::iniPath());
+}
