@@ -16,6 +16,7 @@
 #include "db/Records.h"
 #include "main/PrtTaiyouU.h"
 #include "patient/FrmSrcKanjaU.h"
+#include "patient/PatientHeader.h"
 #include "summary/FrmDlgTyPrnSetU.h"
 #include "summary/FrmUpdTaiyouU.h"
 
@@ -153,10 +154,7 @@ void TFrmMain::buildFilterPanel(QVBoxLayout* body)
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
 
-    nedtID = new TNumberEdit(panel);
-    nedtID->setObjectName(QStringLiteral("nedtID"));
-    nedtID->setZeroVisible(false);
-    nedtID->setMaxIntLength(10);
+    nedtID = newPatientIdEdit(panel);
     nedtID->setFixedWidth(100);
     bbtnIdSrc = button(panel, "bbtnIdSrc", QStringLiteral("検索"));
     edtByonm = new QLineEdit(panel);

@@ -2,6 +2,7 @@
 // the narrative pages, the two lists and the bottom bar.
 
 #include "summary/FrmUpdTaiyouU.h"
+#include "patient/PatientHeader.h"
 #include "patient/FrmMntKanbyoU.h"
 #include "patient/FrmMntKanopeU.h"
 
@@ -205,13 +206,7 @@ QWidget* TFrmUpdTaiyou::buildPatientBlock()
     g->addLayout(line1, 0, 0, 1, 12);
 
     // Second line: the patient.
-    nedtID = new TNumberEdit(box);
-    nedtID->setObjectName(QStringLiteral("nedtID"));
-    nedtID->setFigure(0);
-    nedtID->setMaxIntLength(15);
-    nedtID->setZeroVisible(false);
-    nedtID->setFixedWidth(110);
-    nedtID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    nedtID = newPatientIdEdit(box);
     bbtnIdSrc = button(box, "bbtnIdSrc", QStringLiteral("患者検索"));
     lblKNJKANA = valueLabel(box, "lblKNJKANA", 180);
     lblKNJNAME = valueLabel(box, "lblKNJNAME", 180);

@@ -394,3 +394,17 @@ TEST_F(MainWindowTest, DeleteGoesByTheStageStoredNow)
     EXPECT_EQ(boxes.last(), kConflictMessage);
     EXPECT_EQ(scalar(R"(SELECT "DELKBN"::text || "KFLG" FROM "KLOV"."D_TAIYOU")"), QStringLiteral("01"));
 }
+
+TEST_F(MainWindowTest, ThePatientNumberTakesWholeNumbersOfTenDigits)
+{
+    auto m = openMain("boss");
+    QApplication::setActiveWindow(m.get());
+    m->nedtID->setFocus();
+    QTest::keyClicks(m->nedtID, QStringLiteral("12.5"));
+    m->edtByonm->setFocus();
+    EXPECT_EQ(m->nedtID->text(), QStringLiteral("12"));
+    m->nedtID->setAsInt64(0);
+    m->nedtID->setFocus();
+    QTest::keyClicks(m->nedtID, QStringLiteral("123456789012"));
+    EXPECT_EQ(m->nedtID->asInt64(), 1234567890LL);
+}
