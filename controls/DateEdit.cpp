@@ -202,7 +202,14 @@ QLineEdit* TplDateEdit::minuteEdit() const { return m_minute; }
 QLineEdit* TplDateEdit::secondEdit() const { return m_second; }
 
 QDate TplDateEdit::baseDate() { return QDate(1873, 1, 1); }
-QDateTime TplDateEdit::emptyValue() { return QDateTime(baseDate().addDays(-1), QTime(0, 0)); }
+QDateTime TplDateEdit::wallClock(const QDate& date, const QTime& time)
+{
+    // Kept in UTC: no clock change of the local zone can make it invalid or
+    // move it to another day.
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QDateTime TplDateEdit::emptyValue() { return wallClock(baseDate().addDays(-1), QTime(0, 0)); }
 QDate TplDateEdit::zeroDate() { return QDate(1899, 12, 30); }
 
 // --- styles ------------------------------------------------------------------
@@ -745,7 +752,7 @@ bool TplDateEdit::runCheck()
     }
 
     // 7. The value, shown in canonical form.
-    const QDateTime v(date, time);
+    const QDateTime v = wallClock(date, time);
     if (!v.isValid())
         return fail(derDateTimeError, kDateTimeBad, nullptr);
     m_value = v;
@@ -767,31 +774,40 @@ QDate TplDateEdit::date()
     return m_value.date();
 }
 
-bool TplDateEdit::setDateTime(const QDateTime& value)
+bool TplDateEdit::setDateTime(const QDateTime& given)
 {
     m_errors = {};
-    if (!value.isValid() || value.date().year() < 1 || value.date().year() > 9999)
+    if (!given.isValid() || given.date().year() < 1 || given.date().year() > 9999)
         return fail(derSetDateTimeError, kSetBad, nullptr);
+    // The date and the time as they read, whatever zone they came in.
+    const QDateTime value = wallClock(given.date(), given.time());
     if (value == m_value)
         return true;
     if (value == emptyValue()) {
         setEditEmpty();
         return true;
     }
+    if (hasYear() && value.date() < baseDate())
+        return fail(derBeforeBaseDate, kBeforeBase, nullptr);
     QDateTime stored;
     if (hasYear() && hasHour())
         stored = value;
     else if (hasYear())
-        stored = QDateTime(value.date(), QTime(0, 0));
+        stored = wallClock(value.date(), QTime(0, 0));
     else
-        stored = QDateTime(zeroDate(), value.time());
+        stored = wallClock(zeroDate(), value.time());
     m_value = stored;
     m_isEmpty = false;
     showValue();
     return true;
 }
 
-bool TplDateEdit::setDate(const QDate& value) { return setDateTime(QDateTime(value, QTime(0, 0))); }
+bool TplDateEdit::setDate(const QDate& value)
+{
+    if (!value.isValid())
+        return setDateTime(QDateTime());
+    return setDateTime(wallClock(value, QTime(0, 0)));
+}
 
 int TplDateEdit::year() { return check() ? m_dYear : 0; }
 int TplDateEdit::month() { return check() ? m_dMonth : 0; }

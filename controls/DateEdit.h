@@ -115,6 +115,8 @@ public:
     static QDate baseDate();
     // The empty value, BaseDate − 1 day (1872-12-31 00:00).
     static QDateTime emptyValue();
+    // A date and time as they read, in UTC (the control's values are kept so).
+    static QDateTime wallClock(const QDate& date, const QTime& time);
     // The date part of time-only values, 1899-12-30.
     static QDate zeroDate();
 

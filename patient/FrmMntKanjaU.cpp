@@ -467,9 +467,9 @@ void TFrmMntKanja::LoadKanja()
         FLoadedSex = q.field("SEX").isNull() ? -1 : q.field("SEX").asInteger();
         setSexIndex(FLoadedSex);
         const QDate birth = storedDate(q.field("BIRTH"));
-        if (birth.isValid())
-            pdeBirth->setDate(birth);
-        else
+        // A date the field refuses (it has said why) leaves it empty, never
+        // with the previous patient's date.
+        if (!birth.isValid() || !pdeBirth->setDate(birth))
             pdeBirth->setEditEmpty();
         edtPost->setText(q.field("POSTCD").asString());
         edtAdr1->setText(q.field("ADR1").asString());

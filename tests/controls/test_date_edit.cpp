@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -97,7 +98,7 @@ struct DateForm {
 
 QDateTime dt(int y, int m, int d, int h = 0, int mi = 0, int s = 0)
 {
-    return QDateTime(QDate(y, m, d), QTime(h, mi, s));
+    return TplDateEdit::wallClock(QDate(y, m, d), QTime(h, mi, s));
 }
 
 // One plain box with the date edit's caption and the given text.
@@ -540,10 +541,10 @@ TEST(DateEdit, SettingTheValue)
 
     DateForm t(desHourMinuteSecond);
     ASSERT_TRUE(t.de->setDateTime(dt(2024, 1, 2, 3, 4, 5)));
-    EXPECT_EQ(t.de->storedDateTime(), QDateTime(QDate(1899, 12, 30), QTime(3, 4, 5))) << "time-only keeps the time";
+    EXPECT_EQ(t.de->storedDateTime(), dt(1899, 12, 30, 3, 4, 5)) << "time-only keeps the time";
     EXPECT_EQ(t.de->hourEdit()->text(), QStringLiteral("3"));
     EXPECT_EQ(t.de->secondEdit()->text(), QStringLiteral("5"));
-    EXPECT_EQ(t.de->dateTime(), QDateTime(QDate(1899, 12, 30), QTime(3, 4, 5)));
+    EXPECT_EQ(t.de->dateTime(), dt(1899, 12, 30, 3, 4, 5));
 }
 
 TEST(DateEdit, SetEditEmptyAndStyleChange)
@@ -812,4 +813,40 @@ TEST(DateEdit, GetAge)
     EXPECT_EQ(y, 0);
     EXPECT_EQ(m, 0);
     EXPECT_FALSE(TplDateEdit::getAge(QDate(), QDate(2010, 1, 1), 1, &y, &m));
+}
+
+// Japan's summer time of 1948 to 1951 began at midnight: 1948-05-02 had no
+// local midnight. A date is a date whatever the zone.
+TEST(DateEdit, DaysWithoutALocalMidnightAreDatesAllTheSame)
+{
+    const QByteArray savedTz = qgetenv("TZ");
+    qputenv("TZ", "Asia/Tokyo");
+    tzset();
+    struct TRestore {
+        QByteArray tz;
+        ~TRestore()
+        {
+            if (tz.isEmpty())
+                qunsetenv("TZ");
+            else
+                qputenv("TZ", tz);
+            tzset();
+        }
+    } restore{savedTz};
+    const QDate gap(1948, 5, 2);
+    DateForm f;
+    MsgRecorder rec;
+    ASSERT_TRUE(f.de->setDate(gap));
+    EXPECT_EQ(f.de->date(), gap);
+    EXPECT_EQ(f.de->storedDateTime().date(), gap);
+    f.de->setEditEmpty();
+    f.enterDate(0, "1948", "5", "2");
+    f.before->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(f.de->date(), gap) << rec.texts().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(rec.boxes.isEmpty());
+
+    // a value before the first date is refused plainly, not taken
+    EXPECT_FALSE(f.de->setDate(QDate(1800, 1, 1)));
+    expectOneBox(rec, kBefore);
+    EXPECT_EQ(f.de->date(), gap);
 }

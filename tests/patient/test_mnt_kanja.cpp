@@ -365,3 +365,14 @@ TEST_F(MntKanjaTest, ASaveOrDeleteOntoARevisionChangedElsewhereIsRefused)
     EXPECT_EQ(boxes.last(), kConflictMessage);
     EXPECT_EQ(revisions(8), QStringLiteral("1:1:0"));
 }
+
+TEST_F(MntKanjaTest, ABirthDateTheFieldRefusesIsNeverThePreviousPatients)
+{
+    addPatient({.id = 9, .name = QStringLiteral("古い記録"), .birth = QDate(1800, 1, 1)});
+    auto f = open();
+    load(*f, 7);
+    ASSERT_FALSE(f->pdeBirth->isEmpty());
+    load(*f, 9);
+    EXPECT_TRUE(f->pdeBirth->isEmpty());
+    EXPECT_EQ(f->edtName->text(), QStringLiteral("古い記録"));
+}
