@@ -5,6 +5,7 @@
 #include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
+#include "controls/FieldText.h"
 #include "app/WriteRunner.h"
 #include "db/Numbers.h"
 #include "controls/DateEdit.h"
@@ -181,7 +182,7 @@ TFrmMntKanja::TFrmMntKanja(QWidget* parent) : TFrmOBase(parent)
     auto edit = [b](const QString& name, int maxLength, int width) {
         auto* e = new QLineEdit(b);
         e->setObjectName(name);
-        e->setMaxLength(maxLength);
+        fieldText::setTypingLimit(e, maxLength);
         e->setMinimumWidth(width);
         return e;
     };
@@ -462,8 +463,8 @@ void TFrmMntKanja::LoadKanja()
             showBirth({});
             return;
         }
-        edtName->setText(q.field("KNJNAME").asString());
-        edtKana->setText(q.field("KNJKANA").asString());
+        fieldText::showStored(edtName, q.field("KNJNAME").asString());
+        fieldText::showStored(edtKana, q.field("KNJKANA").asString());
         FLoadedSex = q.field("SEX").isNull() ? -1 : q.field("SEX").asInteger();
         setSexIndex(FLoadedSex);
         const QDate birth = storedDate(q.field("BIRTH"));
@@ -471,14 +472,14 @@ void TFrmMntKanja::LoadKanja()
         // with the previous patient's date.
         if (!birth.isValid() || !pdeBirth->setDate(birth))
             pdeBirth->setEditEmpty();
-        edtPost->setText(q.field("POSTCD").asString());
-        edtAdr1->setText(q.field("ADR1").asString());
-        edtAdr2->setText(q.field("ADR2").asString());
-        edtTEL->setText(q.field("TEL").asString());
-        edtKeitai->setText(q.field("KEITAI").asString());
-        edtFAX->setText(q.field("FAX").asString());
-        edtEMail->setText(q.field("MAIL").asString());
-        edtBiko->setText(q.field("BIKO").asString());
+        fieldText::showStored(edtPost, q.field("POSTCD").asString());
+        fieldText::showStored(edtAdr1, q.field("ADR1").asString());
+        fieldText::showStored(edtAdr2, q.field("ADR2").asString());
+        fieldText::showStored(edtTEL, q.field("TEL").asString());
+        fieldText::showStored(edtKeitai, q.field("KEITAI").asString());
+        fieldText::showStored(edtFAX, q.field("FAX").asString());
+        fieldText::showStored(edtEMail, q.field("MAIL").asString());
+        fieldText::showStored(edtBiko, q.field("BIKO").asString());
         showBirth(birth);
     } catch (const std::exception& e) {
         msg::warning(this, errorWarningText(e));

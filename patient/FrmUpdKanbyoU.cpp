@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/MsgBox.h"
 #include "app/UntDM.h"
+#include "controls/FieldText.h"
 #include "controls/NumberEdit.h"
 #include "db/Numbers.h"
 #include "db/Query.h"
@@ -52,7 +53,7 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     cbFree->setObjectName(QStringLiteral("cbFree"));
     edtBYONM = new QLineEdit(a);
     edtBYONM->setObjectName(QStringLiteral("edtBYONM"));
-    edtBYONM->setMaxLength(50);
+    fieldText::setTypingLimit(edtBYONM, 50);
     edtBYONM->setMinimumWidth(420);
     edtBYONM->setReadOnly(true);
     sbSrcByo = new QToolButton(a);
@@ -140,7 +141,7 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
 
     edtBIKO = new QLineEdit(a);
     edtBIKO->setObjectName(QStringLiteral("edtBIKO"));
-    edtBIKO->setMaxLength(50);
+    fieldText::setTypingLimit(edtBIKO, 50);
     g->addWidget(precord::caption(a, QStringLiteral("備考")), 6, 0);
     g->addWidget(edtBIKO, 6, 1);
     g->setColumnStretch(1, 1);
@@ -212,7 +213,7 @@ void TFrmUpdKanbyo::loadRecord()
             lblICD10->clear();
             lblBKNO->clear();
         }
-        edtBYONM->setText(q.field(QStringLiteral("BYONM")).asString());
+        fieldText::showStored(edtBYONM, q.field(QStringLiteral("BYONM")).asString());
         cbDist->setChecked(q.field(QStringLiteral("DISTKBN")).asInteger() == 1);
         const QString h = q.field(QStringLiteral("HJIKI")).asString();
         cbHJIKIH->setChecked(h == QLatin1String("00000000"));
@@ -230,7 +231,7 @@ void TFrmUpdKanbyo::loadRecord()
         dtpENDDTE->setDate(rec::isAbsentDate(end) ? now : end);
         const int tenki = q.field(QStringLiteral("TENKI")).asInteger();
         cmbTENKI->setCurrentIndex(tenki >= 0 && tenki <= 4 ? tenki : 0);
-        edtBIKO->setText(q.field(QStringLiteral("BIKO")).asString());
+        fieldText::showStored(edtBIKO, q.field(QStringLiteral("BIKO")).asString());
     }
     onsetVisibility();
     dtpADDDTE->setFocus();
@@ -243,7 +244,7 @@ void TFrmUpdKanbyo::sbSrcByoClick()
     if (dlg.exec() != QDialog::Accepted)
         return;
     cbFree->setChecked(false);
-    edtBYONM->setText(dlg.FstrByo);
+    fieldText::showStored(edtBYONM, dlg.FstrByo);
     lblICD10->setText(dlg.FstrICD10);
     lblBKNO->setText(dlg.FstrBKNO);
 }

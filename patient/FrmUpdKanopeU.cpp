@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/MsgBox.h"
 #include "app/UntDM.h"
+#include "controls/FieldText.h"
 #include "db/Errors.h"
 #include "db/Numbers.h"
 #include "db/Query.h"
@@ -55,7 +56,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
 
     edtOPENM = new QLineEdit(a);
     edtOPENM->setObjectName(QStringLiteral("edtOPENM"));
-    edtOPENM->setMaxLength(50);
+    fieldText::setTypingLimit(edtOPENM, 50);
     edtOPENM->setMinimumWidth(420);
     sbSrcOpe = new QToolButton(a);
     sbSrcOpe->setObjectName(QStringLiteral("sbSrcOpe"));
@@ -68,7 +69,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
 
     edtKCODE = new QLineEdit(a);
     edtKCODE->setObjectName(QStringLiteral("edtKCODE"));
-    edtKCODE->setMaxLength(12);
+    fieldText::setTypingLimit(edtKCODE, 12);
     edtKCODE->setFixedWidth(120);
     edtKCODE->setAttribute(Qt::WA_InputMethodEnabled, false);
     g->addWidget(precord::caption(a, QStringLiteral("Kコード")), 2, 0);
@@ -181,8 +182,8 @@ void TFrmUpdKanope::loadRecord()
     } else {
         const QDate date = q.field(QStringLiteral("OPEDTE")).asDate();
         dtpOPEDTE->setDate(date);
-        edtOPENM->setText(q.field(QStringLiteral("OPENM")).asString());
-        edtKCODE->setText(q.field(QStringLiteral("KCODE")).asString());
+        fieldText::showStored(edtOPENM, q.field(QStringLiteral("OPENM")).asString());
+        fieldText::showStored(edtKCODE, q.field(QStringLiteral("KCODE")).asString());
         memCOMM->setPlainText(q.field(QStringLiteral("COMM")).asString());
         buildDoctorList(date);
         const auto cmbs = doctorSelectors();
@@ -224,8 +225,8 @@ void TFrmUpdKanope::sbSrcOpeClick()
     TFrmSrcOpe dlg(this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    edtOPENM->setText(dlg.FstrSNM);
-    edtKCODE->setText(dlg.FstrKCODE);
+    fieldText::showStored(edtOPENM, dlg.FstrSNM);
+    fieldText::showStored(edtKCODE, dlg.FstrKCODE);
 }
 
 void TFrmUpdKanope::srcDoctorClick(QComboBox* cmb)

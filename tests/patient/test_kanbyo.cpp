@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -414,4 +415,22 @@ TEST_F(KanbyoTest, TwoWorkstationsEditingOneDiseaseLeaveOneLiveRow)
     list.bbtnDeleteClick();
     EXPECT_EQ(boxes.last(), kConflictMessage);
     EXPECT_EQ(list.query()->recordCount(), 0) << "the list is read again";
+}
+
+TEST_F(KanbyoTest, AStoredNameLongerThanTheFieldIsShownAndKeptWhole)
+{
+    const QString longName = QString(80, QChar(0x75C5));   // "病" × 80, wider than typing allows
+    addDisease(QStringLiteral("心不全"));
+    sql(QStringLiteral(R"(UPDATE "KLOV"."D_KANBYO" SET "BYONM" = '%1', "BIKO" = '%2')").arg(longName, QString(70, QLatin1Char('b'))));
+    auto f = editor(1, 1);
+    EXPECT_EQ(f->edtBYONM->text(), longName);
+    EXPECT_EQ(f->edtBIKO->text().size(), 70);
+    f->bbtnInsertClick();
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("変更された項目がありません。")});
+    // typing into an empty field still stops at its limit
+    auto g = editor();
+    g->cbFree->setChecked(true);
+    g->edtBYONM->setFocus();
+    QTest::keyClicks(g->edtBYONM, QString(60, QLatin1Char('x')));
+    EXPECT_EQ(g->edtBYONM->text().size(), 50);
 }
