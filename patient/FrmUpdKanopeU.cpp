@@ -12,9 +12,11 @@
 #include "patient/FrmSrcDrU.h"
 #include "patient/FrmSrcOpeU.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -119,15 +121,23 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
 
     connect(sbSrcOpe, &QToolButton::clicked, this, &TFrmUpdKanope::sbSrcOpeClick);
     dtpOPEDTE->installEventFilter(this);
+    // A date chosen in the calendar runs what leaving a typed date runs.
+    connect(dtpOPEDTE->calendarWidget(), &QCalendarWidget::clicked, this, &TFrmUpdKanope::dtpOPEDTEExit,
+            Qt::QueuedConnection);
+    connect(dtpOPEDTE->calendarWidget(), &QCalendarWidget::activated, this, &TFrmUpdKanope::dtpOPEDTEExit,
+            Qt::QueuedConnection);
     resize(820, 480);
 }
 
 bool TFrmUpdKanope::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == dtpOPEDTE) {
+    // The calendar popup taking and giving back the focus is no leaving or
+    // entering of the field.
+    const bool focus = event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut;
+    if (watched == dtpOPEDTE && focus && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         if (event->type() == QEvent::FocusIn)
             dtpOPEDTEEnter();
-        else if (event->type() == QEvent::FocusOut)
+        else
             dtpOPEDTEExit();
     }
     return TFrmPatientRecordEdit::eventFilter(watched, event);

@@ -14,6 +14,7 @@
 #include "patient/FrmUpdKanopeU.h"
 #include "patient/PrtKanopeU.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -167,6 +168,19 @@ TEST_F(KanopeTest, DateChangeEmptiesDoctorsOutsideTheirValidity)
     f->bbtnInsertClick();
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("指定した実施日が術者2の有効期間から外れたため未設定となります。")});
     EXPECT_EQ(stored(R"(TO_CHAR("OPEDTE",'YYYYMMDD') || '|' || "OPEDR1" || '|' || "OPEDR2")"), QStringLiteral("20220105|drA|"));
+}
+
+TEST_F(KanopeTest, ADateChosenInTheCalendarRebuildsTheDoctorsAsTyping)
+{
+    auto f = editor();
+    ASSERT_FALSE(f->FslDR.contains(QStringLiteral("drB")));
+    f->dtpOPEDTEEnter();
+    QCalendarWidget* cal = f->dtpOPEDTE->calendarWidget();
+    cal->setSelectedDate(QDate(2020, 6, 1));
+    Q_EMIT cal->clicked(QDate(2020, 6, 1));
+    QApplication::processEvents();
+    EXPECT_EQ(f->dtpOPEDTE->date(), QDate(2020, 6, 1));
+    EXPECT_TRUE(f->FslDR.contains(QStringLiteral("drB")));
 }
 
 TEST_F(KanopeTest, SurgeonQuestionAndEmptyDoctorColumns)
