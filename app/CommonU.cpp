@@ -3,7 +3,7 @@
 #include "app/Globals.h"
 #include "app/UntDM.h"
 #include "app/WriteRunner.h"
-#include "db/Numbers.h"
+#include "db/KanjaRecord.h"
 #include "db/Errors.h"
 
 #include <QDir>
@@ -297,22 +297,18 @@ void RefreshPatientFromQarn(qint64 id)
     // leaves its row, the unique current revision refusing this one).
     runWrite(nullptr, [&](TConnection& conn) {
         if (insert) {
-            q.setSql(R"(INSERT INTO "KLOV"."M_KANJA" ("ID", "RNO", "ACTKBN", "KNJKANA", "KNJNAME", "SEX", "BIRTH",
-                            "POSTCD", "ADR1", "ADR2", "TEL", "KEITAI", "FAX", "MAIL", "BIKO", "DELKBN", "INSUSERID", "INSDTM")
-                        VALUES (:ID, :RNO, 1,
-                            :KANA, :NAME, :SEX, TO_TIMESTAMP(:BIRTH,'YYYY-MM-DD'), :POSTCD, :ADR1, :ADR2, :TEL, :KEITAI,
-                            :FAX, :MAIL, :BIKO, 0, :INSUSERID, NOW()))");
-            q.setInt("RNO", numbers::nextKanjaRno(conn, id));
-            q.setNull("KEITAI", TParamType::Text, 20);
-        } else {
-            // The sibling record has no mobile number: the stored one stays.
-            q.setSql(R"(UPDATE "KLOV"."M_KANJA" SET "KNJKANA" = :KANA, "KNJNAME" = :NAME, "SEX" = :SEX,
-                            "BIRTH" = TO_TIMESTAMP(:BIRTH,'YYYY-MM-DD'), "POSTCD" = :POSTCD, "ADR1" = :ADR1,
-                            "ADR2" = :ADR2, "TEL" = :TEL, "FAX" = :FAX, "MAIL" = :MAIL, "BIKO" = :BIKO,
-                            "UPDUSERID" = :INSUSERID, "UPDDTM" = NOW()
-                        WHERE "ID" = :ID AND "RNO" = :RNO AND "ACTKBN" = 1 AND "DELKBN" = 0)");
-            q.setInt("RNO", rno);
+            // The sibling record carries no mobile number.
+            const TrecKanja row{kana, name, postcd, adr1, adr2, tel, QString(), fax, mail, biko, sex, birth};
+            insertKanjaRevision(conn, id, row, G().user.userId);
+            return;
         }
+        // The sibling record has no mobile number: the stored one stays.
+        q.setSql(R"(UPDATE "KLOV"."M_KANJA" SET "KNJKANA" = :KANA, "KNJNAME" = :NAME, "SEX" = :SEX,
+                        "BIRTH" = TO_TIMESTAMP(:BIRTH,'YYYY-MM-DD'), "POSTCD" = :POSTCD, "ADR1" = :ADR1,
+                        "ADR2" = :ADR2, "TEL" = :TEL, "FAX" = :FAX, "MAIL" = :MAIL, "BIKO" = :BIKO,
+                        "UPDUSERID" = :INSUSERID, "UPDDTM" = NOW()
+                    WHERE "ID" = :ID AND "RNO" = :RNO AND "ACTKBN" = 1 AND "DELKBN" = 0)");
+        q.setInt("RNO", rno);
         auto textOrNull = [&q](const char* param, const QString& v, int size) {
             if (v.isEmpty())
                 q.setNull(QString::fromLatin1(param), TParamType::Text, size);

@@ -7,7 +7,7 @@
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
 #include "app/WriteRunner.h"
-#include "db/Numbers.h"
+#include "db/KanjaRecord.h"
 #include "controls/DateEdit.h"
 #include "controls/EraText.h"
 #include "controls/NumberEdit.h"
@@ -44,14 +44,6 @@ QString trimLeft(const QString& s)
 }
 
 // Text parameter: the value, or NULL when it is empty.
-void bindText(TQuery& q, const QString& name, const QString& value, int size)
-{
-    if (value.isEmpty())
-        q.setNull(name, TParamType::Text, size);
-    else
-        q.setText(name, value, size);
-}
-
 QDate storedDate(const TField& f)
 {
     if (f.isNull())
@@ -553,30 +545,9 @@ bool TFrmMntKanja::save(qint64 id, const TValues& v)
             q.setInt("RNO", rno);
             q.execSqlExpect(1);
         }
-        q.setSql(R"(INSERT INTO "KLOV"."M_KANJA" ("ID", "RNO", "ACTKBN", "KNJKANA", "KNJNAME", "SEX", "BIRTH",
-                        "POSTCD", "ADR1", "ADR2", "TEL", "KEITAI", "FAX", "MAIL", "BIKO", "DELKBN", "INSUSERID", "INSDTM")
-                    VALUES (:ID, :RNO, 1,
-                        :KANA, :NAME, :SEX, TO_TIMESTAMP(:BIRTH,'YYYY-MM-DD'), :POSTCD, :ADR1, :ADR2, :TEL, :KEITAI,
-                        :FAX, :MAIL, :BIKO, 0, :INSUSERID, NOW()))");
-        q.setInt64("ID", id);
-        q.setInt("RNO", numbers::nextKanjaRno(conn, id));
-        bindText(q, "KANA", v.kana, 50);
-        bindText(q, "NAME", v.name, 50);
-        if (v.sex >= 0)
-            q.setInt("SEX", v.sex);
-        else
-            q.setNull("SEX", TParamType::Int32);
-        q.setText("BIRTH", v.birth.toString(QStringLiteral("yyyy-MM-dd")), 10);
-        bindText(q, "POSTCD", v.post, 10);
-        bindText(q, "ADR1", v.adr1, 100);
-        bindText(q, "ADR2", v.adr2, 100);
-        bindText(q, "TEL", v.tel, 20);
-        bindText(q, "KEITAI", v.keitai, 20);
-        bindText(q, "FAX", v.fax, 20);
-        bindText(q, "MAIL", v.mail, 50);
-        bindText(q, "BIKO", v.biko, 128);
-        q.setText("INSUSERID", G().user.userId, 24);
-        q.execSql();
+        insertKanjaRevision(conn, id, {v.kana, v.name, v.post, v.adr1, v.adr2, v.tel, v.keitai, v.fax, v.mail, v.biko,
+                                       v.sex, v.birth},
+                            G().user.userId);
     }, {QStringLiteral("更新に失敗しました。"), TTxMode::Join});
     if (r == TWriteResult::Conflict)
         LoadKanja();
