@@ -4,6 +4,7 @@
 #include "app/MsgBox.h"
 #include "app/UntDM.h"
 #include "controls/DBGrid.h"
+#include "db/HistoryRows.h"
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmUpdKanbyoU.h"
@@ -86,14 +87,9 @@ QString TFrmMntKanbyo::deleteQuestion() const
 
 void TFrmMntKanbyo::deleteCurrent(TConnection& conn)
 {
-    TQuery q(&conn);
-    q.setSql(R"(UPDATE "KLOV"."D_KANBYO" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()), "DELUSERID" = :DELUSERID
-                WHERE "ID" = :ID AND "BNO" = :BNO AND "RNO" = :RNO AND "DELKBN" = 0)");
-    q.setText(QStringLiteral("DELUSERID"), G().user.userId, 24);
-    q.setInt64(QStringLiteral("ID"), query()->field(QStringLiteral("ID")).asInt64());
-    q.setInt(QStringLiteral("BNO"), query()->field(QStringLiteral("BNO")).asInteger());
-    q.setInt(QStringLiteral("RNO"), query()->field(QStringLiteral("RNO")).asInteger());
-    q.execSqlExpect(1);
+    retireRow(conn, THistoryTable::Kanbyo, query()->field(QStringLiteral("ID")).asInt64(),
+              query()->field(QStringLiteral("BNO")).asInteger(), query()->field(QStringLiteral("RNO")).asInteger(),
+              G().user.userId);
 }
 
 bool TFrmMntKanbyo::drawPrint(qint64 id) { return PrtKanbyo(this, *plPrev1, *plSetPrinter1, id); }

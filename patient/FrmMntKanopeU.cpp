@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "controls/DBGrid.h"
+#include "db/HistoryRows.h"
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmUpdKanopeU.h"
@@ -72,14 +73,9 @@ QString TFrmMntKanope::deleteQuestion() const
 
 void TFrmMntKanope::deleteCurrent(TConnection& conn)
 {
-    TQuery q(&conn);
-    q.setSql(R"(UPDATE "KLOV"."D_KANOPE" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()), "DELUSERID" = :DELUSERID
-                WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO AND "DELKBN" = 0)");
-    q.setText(QStringLiteral("DELUSERID"), G().user.userId, 24);
-    q.setInt64(QStringLiteral("ID"), query()->field(QStringLiteral("ID")).asInt64());
-    q.setInt(QStringLiteral("ONO"), query()->field(QStringLiteral("ONO")).asInteger());
-    q.setInt(QStringLiteral("RNO"), query()->field(QStringLiteral("RNO")).asInteger());
-    q.execSqlExpect(1);
+    retireRow(conn, THistoryTable::Kanope, query()->field(QStringLiteral("ID")).asInt64(),
+              query()->field(QStringLiteral("ONO")).asInteger(), query()->field(QStringLiteral("RNO")).asInteger(),
+              G().user.userId);
 }
 
 bool TFrmMntKanope::drawPrint(qint64 id) { return PrtKanope(this, *plPrev1, *plSetPrinter1, id); }

@@ -6,6 +6,7 @@
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
 #include "controls/NumberEdit.h"
+#include "db/HistoryRows.h"
 #include "db/Numbers.h"
 #include "db/Query.h"
 #include "db/Records.h"
@@ -329,13 +330,7 @@ void TFrmUpdKanbyo::saveRows(TConnection& conn)
 {
     const QString user = G().user.userId;
     if (FBNO > 0) {
-        TQuery retire(&conn);
-        retire.setSql(R"(UPDATE "KLOV"."D_KANBYO" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()),
-                         "DELUSERID" = :DELUSERID WHERE "ID" = :ID AND "BNO" = :BNO AND "RNO" = :RNO
-                         AND "DELKBN" = 0)");
-        retire.setText(QStringLiteral("DELUSERID"), user, 24).setInt64(QStringLiteral("ID"), FID);
-        retire.setInt(QStringLiteral("BNO"), FBNO).setInt(QStringLiteral("RNO"), FRNO);
-        retire.execSqlExpect(1);
+        retireRow(conn, THistoryTable::Kanbyo, FID, FBNO, FRNO, user);
         FNewBNO = FBNO;
         FNewRNO = numbers::nextKanbyoRno(conn, FID, FBNO);
     } else {

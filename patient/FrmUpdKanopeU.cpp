@@ -6,6 +6,7 @@
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
 #include "db/Errors.h"
+#include "db/HistoryRows.h"
 #include "db/Numbers.h"
 #include "db/Query.h"
 #include "db/Records.h"
@@ -292,13 +293,7 @@ void TFrmUpdKanope::saveRows(TConnection& conn)
 {
     const QString user = G().user.userId;
     if (FONO > 0) {
-        TQuery retire(&conn);
-        retire.setSql(R"(UPDATE "KLOV"."D_KANOPE" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()),
-                         "DELUSERID" = :DELUSERID WHERE "ID" = :ID AND "ONO" = :ONO AND "RNO" = :RNO
-                         AND "DELKBN" = 0)");
-        retire.setText(QStringLiteral("DELUSERID"), user, 24).setInt64(QStringLiteral("ID"), FID);
-        retire.setInt(QStringLiteral("ONO"), FONO).setInt(QStringLiteral("RNO"), FRNO);
-        retire.execSqlExpect(1);
+        retireRow(conn, THistoryTable::Kanope, FID, FONO, FRNO, user);
         FNewONO = FONO;
         FNewRNO = numbers::nextKanopeRno(conn, FID, FONO);
     } else {
