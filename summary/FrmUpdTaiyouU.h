@@ -69,9 +69,8 @@ public:
     QLabel* lblVERNO;
     QLabel* lblDelOld;
     // 患者各情報画面起動. They open, with FID = the patient ID, the allergy
-    // list TFrmMntAllergy, the device list TFrmMntDevice (both connected by
-    // the issue that builds them), the disease list TFrmMntKanbyo and the
-    // operation list TFrmMntKanope.
+    // list TFrmMntAllergy, the device list TFrmMntDevice, the disease list
+    // TFrmMntKanbyo and the operation list TFrmMntKanope.
     QPushButton* bbtnMntAl;
     QPushButton* bbtnMntDev;
     QPushButton* bbtnMntByo;
