@@ -40,11 +40,13 @@ protected:
 
 TEST_F(LoginTest, ValidityPeriodIsInclusiveAndUsesTheServersDate)
 {
-    // Put the session far from the workstation's zone so that the server's
-    // date differs from the local one for most of the day.
-    const int hour = QDateTime::currentDateTimeUtc().time().hour();
-    dm().ADOCPOST.execDirect(hour >= 10 ? QStringLiteral("SET TimeZone = 'Etc/GMT-14'")
-                                        : QStringLiteral("SET TimeZone = 'Etc/GMT+12'"));
+    // Put the session in a zone whose date differs from the workstation's
+    // now, whatever the workstation's own zone: UTC+14 and UTC-12 lie 26
+    // hours apart, so one of them always does.
+    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    const bool ahead = utc.addSecs(14 * 3600).date() != QDate::currentDate();
+    dm().ADOCPOST.execDirect(ahead ? QStringLiteral("SET TimeZone = 'Etc/GMT-14'")
+                                   : QStringLiteral("SET TimeZone = 'Etc/GMT+12'"));
     const QDate today = serverToday();
     EXPECT_NE(today, QDate::currentDate()) << "the test needs a server date unlike the client's";
     addUser("endstoday", "pw", "20000101", ymd(today));
