@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/MsgBox.h"
 #include "app/SjisText.h"
+#include "app/Theme.h"
 #include "app/UntDM.h"
 #include "controls/EraText.h"
 #include "controls/PlPrev.h"
@@ -11,6 +12,7 @@
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
+#include "patient/PrintKit.h"
 
 
 #include <QColor>
@@ -23,12 +25,8 @@
 
 namespace {
 
-const QString kMincho = QStringLiteral("ＭＳ Ｐ明朝");
-const QColor kLabelGrey(192, 192, 192);
-constexpr int kLeft = 170;
-constexpr int kRight = 1930;
-constexpr int kFlowBottom = 2800;   // flowed text stops here
-constexpr int kRowBreak = 2750;     // a table row does not start below this
+using namespace prtkit;
+
 constexpr int kPageCheck = 2700;    // a block or section does not start below this
 
 QDate dateOf(const TField& f)
@@ -37,25 +35,6 @@ QDate dateOf(const TField& f)
         return {};
     const QDate d = f.asDate();
     return (d.isValid() && !rec::isAbsentDate(d)) ? d : QDate();
-}
-
-// "yyyy/m/d"; empty for no date.
-QString dateText(const QDate& d)
-{
-    if (!d.isValid() || rec::isAbsentDate(d))
-        return {};
-    return QStringLiteral("%1/%2/%3").arg(d.year()).arg(d.month()).arg(d.day());
-}
-
-// One list line per paragraph of a stored text.
-QStringList paragraphs(const QString& text)
-{
-    if (text.isEmpty())
-        return {};
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t.split(QLatin1Char('\n'));
 }
 
 QString str(const TQuery& q, const char* name, int capacity)
@@ -74,16 +53,6 @@ QString text(const TQuery& q, const char* name)
 {
     const TField f = q.field(QString::fromLatin1(name));
     return f.isNull() ? QString() : f.asString();
-}
-
-// The printer preamble every report uses: the default printer, A4 portrait.
-void selectA4Portrait(TplSetPrinter& set)
-{
-    set.SetPrinterName(TplSetPrinter::DefaultPrinterName());
-    set.GetPrinterInfo(false);
-    set.SetPaperNumber(9);
-    set.SetOrientation(poPortrait);
-    set.CallSetting();
 }
 
 } // namespace
@@ -333,104 +302,25 @@ void TPrtTaiyou::font(double points)
 
 void TPrtTaiyou::fit(int width, const QString& text, double start, double minimum)
 {
-    double size = start;
-    FPrev->FontSize(size);
-    while (FPrev->TextWidth(text) > width && size > minimum) {
-        size -= 1;
-        FPrev->FontSize(size);
-    }
+    fitFont(*FPrev, text, width, static_cast<int>(start), static_cast<int>(minimum));
 }
 
 void TPrtTaiyou::label(int x1, int x2, int y1, int y2, const QString& text, double points)
 {
-    FPrev->BrushColor(kLabelGrey);
-    FPrev->FillRect(x1, x2, y1, y2);
-    font(points);
-    rectCC(x1, x2, y1, y2, text);
+    FSize = points;
+    prtkit::label(*FPrev, x1, x2, y1, y2, text, points);
 }
 
-void TPrtTaiyou::cell(TTextRect draw, int x1, int x2, int y1, int y2, const QString& text)
-{
-    fit(std::abs(x2 - x1), text, FSize, 6);
-    (FPrev->*draw)(x1, x2, y1, y2, text);
-    FPrev->FontSize(FSize);
-}
-
-void TPrtTaiyou::rectLT(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectLT, x1, x2, y1, y2, t); }
-void TPrtTaiyou::rectLC(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectLC, x1, x2, y1, y2, t); }
-void TPrtTaiyou::rectCC(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectCC, x1, x2, y1, y2, t); }
-void TPrtTaiyou::rectRC(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectRC, x1, x2, y1, y2, t); }
-void TPrtTaiyou::rectRB(int x1, int x2, int y1, int y2, const QString& t) { cell(&TplPrev::TextRectRB, x1, x2, y1, y2, t); }
-
-void TPrtTaiyou::vlines(std::initializer_list<int> xs, int y1, int y2)
-{
-    for (int x : xs)
-        FPrev->Line(x, x, y1, y2);
-}
-
-void TPrtTaiyou::newPage(int topLine)
-{
-    FPrev->NewPage();
-    if (topLine > 0)
-        FPrev->Line(kLeft, kRight, topLine, topLine);
-}
+void TPrtTaiyou::rectLT(int x1, int x2, int y1, int y2, const QString& t) { fitted(*FPrev, &TplPrev::TextRectLT, x1, x2, y1, y2, t, FSize); }
+void TPrtTaiyou::rectLC(int x1, int x2, int y1, int y2, const QString& t) { fitted(*FPrev, &TplPrev::TextRectLC, x1, x2, y1, y2, t, FSize); }
+void TPrtTaiyou::rectCC(int x1, int x2, int y1, int y2, const QString& t) { fitted(*FPrev, &TplPrev::TextRectCC, x1, x2, y1, y2, t, FSize); }
+void TPrtTaiyou::rectRB(int x1, int x2, int y1, int y2, const QString& t) { fitted(*FPrev, &TplPrev::TextRectRB, x1, x2, y1, y2, t, FSize); }
 
 void TPrtTaiyou::pageCheck(int limit)
 {
     if (FY > limit) {
-        newPage(0);
+        FPrev->NewPage();
         FY = 180;
-    }
-}
-
-void TPrtTaiyou::blockBreak()
-{
-    newPage(200);
-    FY = 200;
-}
-
-namespace {
-
-// A column of flowed text inside a table row.
-struct TFlow {
-    QStringList lines;
-    int xl;
-    int xr;
-    double points;
-};
-
-} // namespace
-
-// Flows the columns of one table row from rowTop + 5 in rows of 32. When a
-// column does not fit above 2800, the row's part on this page is closed and
-// every column goes on together below a line at 200 on a new page. Draws the
-// column lines and the bottom line; returns the row's bottom.
-static int flowRow(TplPrev& prev, std::vector<TFlow>& flows, int rowTop, int minBottom, int minHeight,
-                   std::initializer_list<int> columns)
-{
-    auto close = [&](int top, int bottom) {
-        for (int x : columns)
-            prev.Line(x, x, top, bottom);
-        prev.Line(kLeft, kRight, bottom, bottom);
-    };
-    int yt = rowTop + 5;
-    for (;;) {
-        int end = yt;
-        bool more = false;
-        for (TFlow& f : flows) {
-            prev.FontSize(f.points);
-            end = std::max(end, prev.StringListOut(f.lines, foJustify, f.xl, f.xr, yt, kFlowBottom, 32, 0));
-            more = more || !f.lines.isEmpty();
-        }
-        const int bottom = std::max(minBottom, end + 5);
-        close(rowTop, bottom);
-        if (!more)
-            return bottom;
-        prev.NewPage();
-        prev.Line(kLeft, kRight, 200, 200);
-        rowTop = 200;
-        yt = 205;
-        minBottom = rowTop + minHeight;
     }
 }
 
@@ -441,14 +331,12 @@ void TPrtTaiyou::Draw(TplPrev& prev, bool prnHosp, bool prnDtm, const QString& p
     FPrev = &prev;
     prev.BeginDoc();
     try {
-        prev.FontName(kMincho);
-        prev.LineWidth(1);
-        prev.PenColor(Qt::black);
+        drawingDefaults(prev);
         drawTitle(printTime, prnDtm);
         drawPatientGrid();
-        drawAllergies();
+        FY = allergyTable(prev, FY, aryAlle);
         pageCheck(kPageCheck);
-        drawDevices();
+        FY = deviceTable(prev, FY, aryDevi);
         pageCheck(kPageCheck);
         drawDiseases();
         pageCheck(kPageCheck);
@@ -499,51 +387,29 @@ void TPrtTaiyou::drawPatientGrid()
     TplPrev& p = *FPrev;
     const int r1 = 250, r2 = 293, r3 = 336, r4 = 379, r5 = 422, r6 = 465;
 
-    // Row 1
-    label(170, 300, r1, r2, QStringLiteral("氏名"));
-    fit(300, h.KNJNAME);
-    p.TextRectLC(310, 610, r1, r2, h.KNJNAME);
-    label(610, 740, r1, r2, QStringLiteral("患者ID"));
-    font(10);
-    rectRC(740, 940, r1, r2, QString::number(h.ID));
-    label(950, 1080, r1, r2, QStringLiteral("生年月日"));
-    font(10);
+    // Rows 1 and 2: the patient box.
+    TPatientBox box;
+    box.name = h.KNJNAME;
+    box.kana = h.KNJKANA;
+    box.id = QString::number(h.ID);
     if (h.BIRTH.isValid())
-        rectCC(1080, 1420, r1, r2,
-                     QStringLiteral("(%1) ").arg(eraText::eraYear(h.BIRTH)) + dateText(h.BIRTH));
-    label(1420, 1600, r1, r2, QStringLiteral("年齢"));
-    font(10);
+        box.birth = QStringLiteral("(%1) ").arg(eraText::eraYear(h.BIRTH)) + shortDate(h.BIRTH);
     if (h.AGE >= 0)
-        rectCC(1600, 1740, r1, r2, QString::number(h.AGE) + QStringLiteral(" 歳"));
-    label(1740, 1850, r1, r2, QStringLiteral("性別"));
-    font(10);
-    rectCC(1850, 1930, r1, r2,
-                 h.SEX == 0 ? QStringLiteral("男") : h.SEX == 1 ? QStringLiteral("女") : QStringLiteral("不明"));
-    vlines({300, 610, 740, 950, 1080, 1420, 1600, 1740, 1850}, r1, r2);
-
-    // Row 2
-    label(170, 300, r2, r3, QStringLiteral("かな"));
-    fit(300, h.KNJKANA);
-    p.TextRectLC(310, 610, r2, r3, h.KNJKANA);
-    label(610, 740, r2, r3, QStringLiteral("住所"));
-    if (!h.POSTCD.isEmpty()) {
-        font(9);
-        p.TextOutLT(745, 295, QStringLiteral("〒") + h.POSTCD);
-    }
-    fit(660, h.ADR);
-    p.TextRectLC(920, 1580, r2, r3, h.ADR);
-    label(1580, 1680, r2, r3, QStringLiteral("電話"));
-    fit(220, h.TEL);
-    p.TextRectCC(1680, 1930, r2, r3, h.TEL);
-    vlines({300, 610, 740, 1580, 1680}, r2, r3);
+        box.age = QString::number(h.AGE) + QStringLiteral(" 歳");
+    box.sex = h.SEX == 0 ? QStringLiteral("男") : h.SEX == 1 ? QStringLiteral("女") : QStringLiteral("不明");
+    if (!h.POSTCD.isEmpty())
+        box.post = QStringLiteral("〒") + h.POSTCD;
+    box.adr = h.ADR;
+    box.tel = h.TEL;
+    patientBox(p, box, r1, false);
 
     // Row 3
     label(170, 300, r3, r4, QStringLiteral("入院日"));
     font(10);
-    rectLC(310, 570, r3, r4, dateText(h.NDTE));
+    rectLC(310, 570, r3, r4, shortDate(h.NDTE));
     label(570, 700, r3, r4, QStringLiteral("退院日"));
     font(10);
-    rectLC(700, 950, r3, r4, dateText(h.TDTE));
+    rectLC(700, 950, r3, r4, shortDate(h.TDTE));
     label(950, 1080, r3, r4, QStringLiteral("入院種別"));
     font(10);
     rectLC(1090, 1420, r3, r4,
@@ -552,7 +418,7 @@ void TPrtTaiyou::drawPatientGrid()
     font(10);
     if (h.NYUCNT != 0)
         rectLC(1610, 1930, r3, r4, QString::number(h.NYUCNT) + QStringLiteral("回目入院"));
-    vlines({300, 570, 700, 950, 1080, 1420, 1600}, r3, r4);
+    columnRules(p, {300, 570, 700, 950, 1080, 1420, 1600}, r3, r4);
 
     // Row 4
     label(170, 300, r4, r5, QStringLiteral("診療科"));
@@ -569,13 +435,13 @@ void TPrtTaiyou::drawPatientGrid()
     label(1420, 1550, r4, r5, QStringLiteral("主治医"));
     font(10);
     rectLC(1560, 1930, r4, r5, h.SYUDRNM);
-    vlines({300, 570, 700, 1420, 1550}, r4, r5);
+    columnRules(p, {300, 570, 700, 1420, 1550}, r4, r5);
 
     // Row 5
     label(170, 300, r5, r6, QStringLiteral("version"));
     font(10);
     const QString ver = h.KFLG == 1
-        ? QStringLiteral("%1版(%2)").arg(h.VERNO).arg(dateText(h.VERDTE))
+        ? QStringLiteral("%1版(%2)").arg(h.VERNO).arg(shortDate(h.VERDTE))
         : QStringLiteral("%1版(完成確認前)").arg(h.VERNO);
     rectLC(310, 570, r5, r6, ver);
     label(570, 700, r5, r6, QStringLiteral("記載者"));
@@ -588,7 +454,7 @@ void TPrtTaiyou::drawPatientGrid()
     font(10);
     if (h.SFLG == 1)
         rectLC(1560, 1930, r5, r6, h.SUSERNM);
-    vlines({300, 570, 700, 1160, 1290, 1420, 1550}, r5, r6);
+    columnRules(p, {300, 570, 700, 1160, 1290, 1420, 1550}, r5, r6);
 
     for (int y : {r2, r3, r4, r5})
         p.Line(kLeft, kRight, y, y);
@@ -596,140 +462,14 @@ void TPrtTaiyou::drawPatientGrid()
     FY = r6;
 }
 
-void TPrtTaiyou::drawAllergies()
-{
-    if (aryAlle.empty())
-        return;
-    TplPrev& p = *FPrev;
-    FY += 20;
-    const TrecAlle& first = aryAlle.front();
-    if (first.HKBN == 0) {
-        // The earliest entry says there is none: that alone is printed.
-        const int y = FY;
-        label(170, 560, y, y + 43, QStringLiteral("アレルギー・不適応反応"), 10);
-        font(10);
-        rectLC(560, 700, y, y + 43, QStringLiteral("なし"));
-        label(700, 870, y, y + 43, QStringLiteral("登録日"), 10);
-        font(9);
-        rectLC(870, 1050, y, y + 43, dateText(first.ADDDTE));
-        vlines({560, 700, 870}, y, y + 43);
-        p.RectLine(170, 1050, y, y + 43);
-        FY = y + 43;
-        return;
-    }
-    drawAllergyGroup(1);
-    if (FY > kRowBreak)
-        blockBreak();
-    drawAllergyGroup(2);
-}
-
-void TPrtTaiyou::drawAllergyGroup(int hkbn)
-{
-    TplPrev& p = *FPrev;
-    bool header = true;
-    for (const TrecAlle& a : aryAlle) {
-        if (a.HKBN != hkbn)
-            continue;
-        if (header) {
-            // The group's heading and column titles stay with its first row.
-            if (FY + 86 > kRowBreak)
-                blockBreak();
-            int y = FY;
-            label(170, 560, y, y + 43, QStringLiteral("アレルギー・不適応反応"), 10);
-            font(10);
-            rectLC(560, 700, y, y + 43, hkbn == 1 ? QStringLiteral("あり") : QStringLiteral("不詳"));
-            vlines({560}, y, y + 43);
-            p.RectLine(170, 700, y, y + 43);
-            y += 43;
-            p.BrushColor(kLabelGrey);
-            p.FillRect(kLeft, kRight, y, y + 43);
-            font(10);
-            rectLC(180, 435, y, y + 43, QStringLiteral("食品・薬物等"));
-            rectLC(445, 700, y, y + 43, QStringLiteral("反応"));
-            rectLC(710, 880, y, y + 43, QStringLiteral("発生時期"));
-            rectLC(890, 1060, y, y + 43, QStringLiteral("登録日"));
-            rectLC(1070, 1560, y, y + 43, QStringLiteral("確認法"));
-            rectLC(1570, 1930, y, y + 43, QStringLiteral("コメント"));
-            vlines({435, 700, 880, 1060, 1560}, y, y + 43);
-            p.RectLine(kLeft, kRight, y, y + 43);
-            FY = y + 43;
-            header = false;
-        } else if (FY > kRowBreak) {
-            blockBreak();
-        }
-        const int y = FY;
-        fit(255, a.ALLEHIN);
-        p.TextRectLC(180, 435, y, y + 43, a.ALLEHIN);
-        fit(255, a.HANNOU);
-        p.TextRectLC(445, 700, y, y + 43, a.HANNOU);
-        const QString hjiki = rec::hjikiPrintText(a.HJIKI);
-        fit(180, hjiki);
-        p.TextRectCC(700, 880, y, y + 43, hjiki);
-        font(10);
-        rectCC(880, 1060, y, y + 43, dateText(a.ADDDTE));
-        font(8);
-        auto box = [&](int x1, int x2, bool ticked) {
-            if (ticked) {
-                p.BrushColor(Qt::black);
-                p.Rectangle(x1, x2, y + 11, y + 32);
-            } else {
-                p.RectLine(x1, x2, y + 11, y + 32);
-            }
-        };
-        box(1080, 1100, a.KAFAMY == 1);
-        rectLC(1105, 1320, y, y + 43, QStringLiteral("本人・家族申告"));
-        box(1320, 1340, a.KAHOSP == 1);
-        rectLC(1345, 1560, y, y + 43,
-                     hkbn == 1 ? QStringLiteral("医療従事者申告") : QStringLiteral("医療従事者確認"));
-        std::vector<TFlow> flows{{paragraphs(a.COMM), 1565, 1925, 9}};
-        FY = flowRow(p, flows, y, y + 43, 43, {170, 435, 700, 880, 1060, 1560, 1930});
-    }
-}
-
-void TPrtTaiyou::drawDevices()
-{
-    if (aryDevi.empty())
-        return;
-    TplPrev& p = *FPrev;
-    FY += 20;
-    int y = FY;
-    label(170, 435, y, y + 43, QStringLiteral("デバイス情報"), 10);
-    p.RectLine(170, 435, y, y + 43);
-    y += 43;
-    p.BrushColor(kLabelGrey);
-    p.FillRect(kLeft, kRight, y, y + 43);
-    font(10);
-    rectLC(180, 435, y, y + 43, QStringLiteral("デバイス"));
-    rectLC(445, 610, y, y + 43, QStringLiteral("装着日"));
-    rectLC(620, 1930, y, y + 43, QStringLiteral("コメント"));
-    vlines({435, 610}, y, y + 43);
-    p.RectLine(kLeft, kRight, y, y + 43);
-    FY = y + 43;
-    for (size_t i = 0; i < aryDevi.size(); ++i) {
-        const TrecDevi& d = aryDevi[i];
-        y = FY;
-        fit(255, d.DEVICE);
-        p.TextRectLC(180, 435, y, y + 43, d.DEVICE);
-        font(10);
-        rectLC(445, 610, y, y + 43, dateText(d.ADDDTE));
-        fit(1310, d.COMM);
-        p.TextRectLC(620, 1930, y, y + 43, d.COMM);
-        vlines({170, 435, 610, 1930}, y, y + 43);
-        p.Line(kLeft, kRight, y + 43, y + 43);
-        FY = y + 43;
-        if (FY > kRowBreak && i + 1 < aryDevi.size())
-            blockBreak();
-    }
-}
-
 void TPrtTaiyou::drawDiseases()
 {
     if (aryByo.empty())
         return;
     TplPrev& p = *FPrev;
-    FY += 20;
-    int y = FY;
-    p.BrushColor(kLabelGrey);
+    // The heading row stays with the first disease.
+    int y = headingStart(p, FY + 20, 43);
+    p.BrushColor(theme::kSilver);
     p.FillRect(kLeft, kRight, y, y + 43);
     font(10);
     rectLC(190, 272, y, y + 43, QStringLiteral("＃"));
@@ -739,25 +479,22 @@ void TPrtTaiyou::drawDiseases()
     rectLC(1020, 1180, y, y + 43, QStringLiteral("登録日"));
     rectCC(1180, 1300, y, y + 43, QStringLiteral("転帰"));
     rectLC(1310, 1930, y, y + 43, QStringLiteral("コメント"));
-    vlines({272, 710, 830, 1010, 1180, 1300}, y, y + 43);
+    columnRules(p, {272, 710, 830, 1010, 1180, 1300}, y, y + 43);
     p.RectLine(kLeft, kRight, y, y + 43);
     FY = y + 43;
     for (const TrecByo& b : aryByo) {
-        if (FY > kRowBreak)
-            blockBreak();
-        y = FY;
+        y = rowStart(p, FY);
         font(10);
         rectCC(170, 204, y, y + 43, QString::number(b.SNO));
         rectCC(204, 238, y, y + 43, b.SNO1);
         rectCC(238, 272, y, y + 43, b.SNO2);
         const QString name = b.BYONM + (b.DISTKBN == 1 ? QStringLiteral("疑い") : QString());
         int nameBottom = y + 43;
-        fit(433, name, 10, 7);
-        if (p.TextWidth(name) > 433) {
+        if (diseaseNameSize(p, name) == 6) {
             // Still too wide at 7 points: 6 points in up to three rows.
             font(6);
-            QStringList lines{name};
-            nameBottom = std::max(nameBottom, p.StringListOut(lines, foJustify, 275, 708, y, y + 43, 21, 0));
+            QStringList nameRows{name};
+            nameBottom = std::max(nameBottom, p.StringListOut(nameRows, foJustify, 275, 708, y, y + 43, 21, 0));
         } else {
             rectLC(277, 710, y, y + 43, name);
         }
@@ -767,9 +504,9 @@ void TPrtTaiyou::drawDiseases()
         fit(180, hjiki);
         p.TextRectCC(830, 1010, y, y + 43, hjiki);
         font(10);
-        rectCC(1010, 1180, y, y + 43, dateText(b.ADDDTE));
+        rectCC(1010, 1180, y, y + 43, shortDate(b.ADDDTE));
         rectCC(1180, 1300, y, y + 43, rec::tenkiName(b.TENKI));
-        std::vector<TFlow> flows{{paragraphs(b.BIKO), 1305, 1925, 9}};
+        std::vector<TFlow> flows{{lines(b.BIKO), 1305, 1925, 9}};
         FY = flowRow(p, flows, y, nameBottom, 43, {170, 204, 238, 272, 710, 830, 1010, 1180, 1300, 1930});
     }
 }
@@ -782,7 +519,7 @@ void TPrtTaiyou::drawComplaint()
     label(170, 470, y, y + 43, QStringLiteral("主訴または入院理由"), 10);
     fit(1450, head.NYURIYU);
     p.TextRectLC(480, 1930, y, y + 43, head.NYURIYU);
-    vlines({470}, y, y + 43);
+    columnRules(p, {470}, y, y + 43);
     p.RectLine(kLeft, kRight, y, y + 43);
     FY = y + 43;
 }
@@ -792,21 +529,21 @@ void TPrtTaiyou::drawSection(const QString& title, const QString& body)
     TplPrev& p = *FPrev;
     FY += 20;
     const int y = FY;
-    p.BrushColor(kLabelGrey);
+    p.BrushColor(theme::kSilver);
     p.FillRect(kLeft, kRight, y, y + 43);
     font(10);
     rectLC(180, 1930, y, y + 43, title);
     p.RectLine(kLeft, kRight, y, y + 43);
 
-    QStringList lines = body.trimmed().isEmpty() ? QStringList{QStringLiteral(" ")} : paragraphs(body);
+    QStringList rows = body.trimmed().isEmpty() ? QStringList{QStringLiteral(" ")} : lines(body);
     int top = y + 43;
     int yt = top + 5;
     for (;;) {
         font(10);
-        const int end = p.StringListOut(lines, {}, 180, 1925, yt, kFlowBottom, 32, 0);
-        if (lines.isEmpty()) {
+        const int end = p.StringListOut(rows, {}, 180, 1925, yt, kFlowBottom, 32, 0);
+        if (rows.isEmpty()) {
             const int bottom = std::max(end + 5, top + 43);
-            vlines({kLeft, kRight}, top, bottom);
+            columnRules(p, {kLeft, kRight}, top, bottom);
             p.Line(kLeft, kRight, bottom, bottom);
             FY = bottom;
             return;
@@ -814,9 +551,10 @@ void TPrtTaiyou::drawSection(const QString& title, const QString& body)
         // The frame is closed below the last row that fitted and goes on
         // at the top of the next page.
         const int close = 2810 - ((2805 - top) % 32);
-        vlines({kLeft, kRight}, top, close);
+        columnRules(p, {kLeft, kRight}, top, close);
         p.Line(kLeft, kRight, close, close);
-        newPage(180);
+        p.NewPage();
+        p.Line(kLeft, kRight, 180, 180);
         top = 180;
         yt = 185;
     }
@@ -827,12 +565,12 @@ void TPrtTaiyou::drawOperations()
     if (aryOpe.empty())
         return;
     TplPrev& p = *FPrev;
-    FY += 20;
-    int y = FY;
+    // The heading and the column titles stay with the first operation.
+    int y = headingStart(p, FY + 20, 104);
     label(170, 350, y, y + 52, QStringLiteral("手術・手技"), 10);
     p.RectLine(170, 350, y, y + 52);
     y += 52;
-    p.BrushColor(kLabelGrey);
+    p.BrushColor(theme::kSilver);
     p.FillRect(kLeft, kRight, y, y + 52);
     font(10);
     rectCC(180, 350, y, y + 52, QStringLiteral("実施日"));
@@ -842,15 +580,13 @@ void TPrtTaiyou::drawOperations()
     font(10);
     rectLC(960, 1320, y, y + 52, QStringLiteral("術者/助手"));
     rectLC(1330, 1930, y, y + 52, QStringLiteral("コメント"));
-    vlines({350, 860, 950, 1320}, y, y + 52);
+    columnRules(p, {350, 860, 950, 1320}, y, y + 52);
     p.RectLine(kLeft, kRight, y, y + 52);
     FY = y + 52;
     for (const TrecOpe& o : aryOpe) {
-        if (FY > kRowBreak)
-            blockBreak();
-        y = FY;
+        y = rowStart(p, FY);
         font(10);
-        rectCC(170, 350, y, y + 52, dateText(o.OPEDTE));
+        rectCC(170, 350, y, y + 52, shortDate(o.OPEDTE));
         fit(90, o.KCODE);
         p.TextRectCC(860, 950, y, y + 52, o.KCODE);
         QString surgeons = o.OPEDR1NM.trimmed();
@@ -862,7 +598,7 @@ void TPrtTaiyou::drawOperations()
         const QString staff = assistants.isEmpty() ? surgeons : surgeons + QLatin1Char('/') + assistants;
         fit(365, staff);
         p.TextRectLC(955, 1320, y, y + 52, staff);
-        std::vector<TFlow> flows{{paragraphs(o.OPENM), 350, 860, 9}, {paragraphs(o.COMM), 1325, 1925, 9}};
+        std::vector<TFlow> flows{{lines(o.OPENM), 350, 860, 9}, {lines(o.COMM), 1325, 1925, 9}};
         FY = flowRow(p, flows, y, y + 52, 52, {170, 350, 860, 950, 1320, 1930});
     }
 }

@@ -6,6 +6,8 @@
 // Positions are tenths of a millimetre on the sheet (A4 portrait 2100 x 2970);
 // every text is set in "ＭＳ Ｐ明朝".
 
+#include "patient/PrintKit.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -18,22 +20,9 @@ class TQuery;
 
 // ---- Print records ---------------------------------------------------------
 
-struct TrecAlle {        // allergy
-    int HKBN = 0;
-    QDate ADDDTE;
-    QString ALLEHIN;     // 128 bytes
-    QString HANNOU;      // 128
-    QString HJIKI;       // 8
-    int KAFAMY = 0;
-    int KAHOSP = 0;
-    QString COMM;        // 200
-};
-
-struct TrecDevi {        // device
-    QDate ADDDTE;
-    QString DEVICE;      // 200
-    QString COMM;        // 200
-};
+using prtkit::TrecAlle;
+using prtkit::TrecDevi;
+using prtkit::TrecOpe;
 
 struct TrecByo {         // disease listed under a "#" number
     int BNO = 0;
@@ -47,17 +36,6 @@ struct TrecByo {         // disease listed under a "#" number
     QDate ADDDTE;
     int TENKI = 0;
     QString BIKO;        // 255
-};
-
-struct TrecOpe {         // operation
-    QDate OPEDTE;
-    QString OPENM;       // 200
-    QString KCODE;       // 12
-    QString OPEDR1NM;    // 64
-    QString OPEDR2NM;    // 64
-    QString JYO1NM;      // 128
-    QString JYO2NM;      // 128
-    QString COMM;        // 255
 };
 
 // Values of the summary row held for the drawing.
@@ -112,9 +90,6 @@ private:
 
     void drawTitle(const QString& printTime, bool prnDtm);
     void drawPatientGrid();
-    void drawAllergies();
-    void drawAllergyGroup(int hkbn);
-    void drawDevices();
     void drawDiseases();
     void drawComplaint();
     void drawSection(const QString& title, const QString& text);
@@ -130,15 +105,8 @@ private:
     void rectLT(int x1, int x2, int y1, int y2, const QString& text);
     void rectLC(int x1, int x2, int y1, int y2, const QString& text);
     void rectCC(int x1, int x2, int y1, int y2, const QString& text);
-    void rectRC(int x1, int x2, int y1, int y2, const QString& text);
     void rectRB(int x1, int x2, int y1, int y2, const QString& text);
-    using TTextRect = void (TplPrev::*)(int, int, int, int, const QString&);
-    void cell(TTextRect draw, int x1, int x2, int y1, int y2, const QString& text);
-    void vlines(std::initializer_list<int> xs, int y1, int y2);
-    void newPage(int topLine);
     void pageCheck(int limit);
-    // Starts a new page inside a block: a line across 170–1930 at y = 200.
-    void blockBreak();
 
     TQuery& FQuery;
     TplPrev* FPrev = nullptr;

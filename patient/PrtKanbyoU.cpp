@@ -9,12 +9,11 @@
 
 #include <algorithm>
 
-using namespace prthead;
+using namespace prtkit;
 
 namespace {
 const std::vector<int> kCols = {170, 272, 710, 830, 1010, 1180, 1300, 1930};
 constexpr int kRowMin = 43;
-constexpr int kBikoRow = 32;
 constexpr int kNameRow = 21;
 } // namespace
 
@@ -42,16 +41,6 @@ std::vector<TrecData> ReadKanbyoPrintData(qint64 id)
     return out;
 }
 
-int prtkanbyo::nameFontSize(TplPrev& prev, const QString& name)
-{
-    const int pt = fitFont(prev, name, kNameWidth, 10, 7);
-    if (prev.TextWidth(name) > kNameWidth) {
-        prev.FontSize(6);
-        return 6;
-    }
-    return pt;
-}
-
 void DrawKanbyo(TplPrev& prev, const TPrtPatient& patient, const std::vector<TrecData>& aryData,
                 const QDateTime& printedAt)
 {
@@ -73,10 +62,7 @@ void DrawKanbyo(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
     y = hb;
 
     for (const TrecData& r : aryData) {
-        // A row that would begin at the foot of the sheet goes to the next page.
-        if (y > kRowBreak)
-            y = continuationPage(prev);
-        int top = y;
+        const int top = rowStart(prev, y);
         const int cellBottom = top + kRowMin;
 
         prev.FontSize(10);
@@ -84,7 +70,7 @@ void DrawKanbyo(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
 
         const QString name = r.BYONM + (r.DISTKBN == 1 ? QStringLiteral("疑い") : QString());
         int nameEnd = top;
-        if (prtkanbyo::nameFontSize(prev, name) == 6) {
+        if (diseaseNameSize(prev, name) == 6) {
             QStringList nameLines{name};
             nameEnd = prev.StringListOut(nameLines, foJustify, 275, 708, top + 1, 2970, kNameRow, 0);
         } else {
@@ -101,19 +87,8 @@ void DrawKanbyo(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
         prev.TextRectCC(1180, 1300, top, cellBottom, rec::tenkiName(r.TENKI));
 
         // Remarks, continuing on the next page when they pass the foot.
-        prev.FontSize(9);
-        QStringList biko = lines(r.BIKO);
-        int next = prev.StringListOut(biko, foJustify, 1305, 1925, top + 5, kFlowBottom, kBikoRow, 0);
-        while (!biko.isEmpty()) {
-            const int end = std::max(next, nameEnd) + 5;
-            closeRow(prev, kCols, top, end);
-            top = continuationPage(prev);
-            nameEnd = top;
-            next = prev.StringListOut(biko, foJustify, 1305, 1925, top + 5, kFlowBottom, kBikoRow, 0);
-        }
-        const int rowEnd = std::max({next + 5, top + kRowMin, nameEnd});
-        closeRow(prev, kCols, top, rowEnd);
-        y = rowEnd;
+        std::vector<TFlow> flows{{lines(r.BIKO), 1305, 1925, 9}};
+        y = flowRow(prev, flows, top, std::max(nameEnd, top + kRowMin), kRowMin, kCols);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The printed disease list of a patient ("患者病名印刷").
 
-#include "patient/PrtPatientHead.h"
+#include "patient/PrintKit.h"
 
 #include <QDate>
 #include <QString>
@@ -35,8 +35,7 @@ void DrawKanbyo(TplPrev& prev, const prthead::TPrtPatient& patient, const std::v
 bool PrtKanbyo(QWidget* parent, TplPrev& prev, TplSetPrinter& setPrinter, qint64 id);
 
 namespace prtkanbyo {
-inline constexpr int kNameWidth = 433;
-// The font size of the name cell: 10 down to 7 while wider than the cell;
-// 6 means the name is written as wrapped lines.
-int nameFontSize(TplPrev& prev, const QString& name);
+inline constexpr int kNameWidth = prtkit::kDiseaseNameWidth;
+// The font size of the name cell (prtkit::diseaseNameSize).
+inline int nameFontSize(TplPrev& prev, const QString& name) { return prtkit::diseaseNameSize(prev, name); }
 } // namespace prtkanbyo

@@ -8,12 +8,11 @@
 
 #include <algorithm>
 
-using namespace prthead;
+using namespace prtkit;
 
 namespace {
 const std::vector<int> kCols = {170, 350, 850, 950, 1320, 1930};
 constexpr int kRowMin = 48;
-constexpr int kLineH = 32;
 } // namespace
 
 std::vector<TrecOpe> ReadKanopePrintData(qint64 id)
@@ -80,10 +79,7 @@ void DrawKanope(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
     int y = 456;
 
     for (const TrecOpe& r : aryData) {
-        // A row that would begin at the foot of the sheet goes to the next page.
-        if (y > kRowBreak)
-            y = continuationPage(prev);
-        int top = y;
+        const int top = rowStart(prev, y);
         const int cellBottom = top + kRowMin;
         prev.FontSize(10);
         prev.TextRectCC(170, 350, top, cellBottom, shortDate(r.OPEDTE));
@@ -95,21 +91,8 @@ void DrawKanope(TplPrev& prev, const TPrtPatient& patient, const std::vector<Tre
 
         // Name and comment flow side by side; when either passes the foot
         // both continue on the next page.
-        prev.FontSize(9);
-        QStringList name = lines(r.OPENM);
-        QStringList comm = lines(r.COMM);
-        int nameEnd = prev.StringListOut(name, foJustify, 350, 850, top + 5, kFlowBottom, kLineH, 0);
-        int commEnd = prev.StringListOut(comm, foJustify, 1325, 1925, top + 5, kFlowBottom, kLineH, 0);
-        while (!name.isEmpty() || !comm.isEmpty()) {
-            const int end = std::max(nameEnd, commEnd) + 5;
-            closeRow(prev, kCols, top, end);
-            top = continuationPage(prev);
-            nameEnd = prev.StringListOut(name, foJustify, 350, 850, top + 5, kFlowBottom, kLineH, 0);
-            commEnd = prev.StringListOut(comm, foJustify, 1325, 1925, top + 5, kFlowBottom, kLineH, 0);
-        }
-        const int rowEnd = std::max(std::max(nameEnd, commEnd) + 5, top + kRowMin);
-        closeRow(prev, kCols, top, rowEnd);
-        y = rowEnd;
+        std::vector<TFlow> flows{{lines(r.OPENM), 350, 850, 9}, {lines(r.COMM), 1325, 1925, 9}};
+        y = flowRow(prev, flows, top, top + kRowMin, kRowMin, kCols);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The printed operation list of a patient ("手術情報印刷").
 
-#include "patient/PrtPatientHead.h"
+#include "patient/PrintKit.h"
 
 #include <QDate>
 #include <QString>
@@ -11,17 +11,7 @@ class QWidget;
 class TplPrev;
 class TplSetPrinter;
 
-// One live operation as printed; texts already cut to their byte capacity.
-struct TrecOpe {
-    QDate OPEDTE;
-    QString OPENM;       // at most 200 bytes of windows-31j
-    QString KCODE;       // at most 12 bytes
-    QString OPEDR1NM;    // doctors' names, at most 64 bytes each
-    QString OPEDR2NM;
-    QString JYO1NM;
-    QString JYO2NM;
-    QString COMM;        // at most 200 bytes
-};
+using prtkit::TrecOpe;
 
 // The live operations of the patient by date (history rows never).
 std::vector<TrecOpe> ReadKanopePrintData(qint64 id);
