@@ -1,6 +1,7 @@
 #include "app/CommonU.h"
 
 #include "app/Globals.h"
+#include "app/TextUtil.h"
 #include "app/UntDM.h"
 #include "app/WriteRunner.h"
 #include "db/KanjaRecord.h"
@@ -196,7 +197,7 @@ QDateTime GetServerTime()
 
 QString CsvCellClean(const QString& text, const QString& replacement)
 {
-    QString s = text.trimmed();
+    QString s = textutil::trimBoth(text);
     if (s.isEmpty())
         return {};
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -30,8 +30,9 @@ bool WriteIniInt(const QString& section, const QString& key, int value);
 // server gives no row.
 QDateTime GetServerTime();
 
-// CSV cell cleaner: blanks only -> empty; else trimmed, line breaks and
-// commas each replaced by `replacement`.
+// CSV cell cleaner: blanks only -> empty; else the ASCII blanks and control
+// characters at both ends removed (a full-width or no-break space is kept as
+// typed), line breaks and commas each replaced by `replacement`.
 QString CsvCellClean(const QString& text, const QString& replacement);
 // CSV quote escaper: CR LF -> one blank, each quotation mark doubled.
 QString CsvQuoteEscape(const QString& text);

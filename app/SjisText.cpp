@@ -5,62 +5,116 @@
 #include <memory>
 
 namespace {
+
 struct TConverterCloser {
     void operator()(UConverter* c) const { ucnv_close(c); }
 };
-using TConverter = std::unique_ptr<UConverter, TConverterCloser>;
 
-TConverter openConverter()
-{
-    UErrorCode status = U_ZERO_ERROR;
-    TConverter conv(ucnv_open("windows-31j", &status));
-    if (U_FAILURE(status))
-        return {};
-    return conv;
-}
-
-// Bytes of one character (one or two UTF-16 units) in the code page.
-int charBytes(UConverter* conv, const QChar* units, int count)
-{
-    if (!conv)
-        return count == 1 && units[0].unicode() < 0x80 ? 1 : 2;
-    char out[8];
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_reset(conv);
-    const int n = ucnv_fromUChars(conv, out, sizeof out, reinterpret_cast<const UChar*>(units), count, &status);
-    if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING)
-        return 1;
-    return n;
-}
-
-// Walks the characters and stops before the one that would pass the limit.
-// Returns the UTF-16 length of the part that fits and its byte length.
-std::pair<int, int> fit(const QString& text, int maxBytes)
-{
-    TConverter conv = openConverter();
-    int bytes = 0;
-    int i = 0;
-    while (i < text.size()) {
-        const int units = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
-        const int b = charBytes(conv.get(), text.constData() + i, units);
-        if (maxBytes >= 0 && bytes + b > maxBytes)
-            break;
-        bytes += b;
-        i += units;
+// Encodes one character at a time, so the count and the cut see each
+// character's bytes exactly as encode() writes them.
+//
+// ICU's table for windows-31j is IBM's code page 943. Where Windows differs
+// the Windows bytes win: ASCII maps to itself (IBM swaps 0x1A, 0x1C and
+// 0x7F), and U+0080 and U+F8F0..U+F8F3 are the single bytes 0x80, 0xA0,
+// 0xFD..0xFF. ICU writes nothing for the invisible format characters (soft
+// hyphen, zero-width space and joiner, variation selectors); they get the
+// "?" of any other character the code page lacks.
+class TEncoder {
+public:
+    TEncoder()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        FConv.reset(ucnv_open("windows-31j", &status));
+        if (U_FAILURE(status)) {
+            FConv.reset();
+            return;
+        }
+        ucnv_setFromUCallBack(FConv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     }
-    return {i, bytes};
+
+    // Bytes of the character of `count` UTF-16 units (1, or 2 for a
+    // surrogate pair) into `out`, which holds at least 4; returns their number.
+    int put(const char16_t* units, int count, char* out)
+    {
+        const char16_t u = units[0];
+        if (count == 1 && u < 0x81) {
+            out[0] = char(u);
+            return 1;
+        }
+        if (count == 1 && u >= 0xF8F0 && u <= 0xF8F3) {
+            static constexpr unsigned char kWindowsOnly[4] = {0xA0, 0xFD, 0xFE, 0xFF};
+            out[0] = char(kWindowsOnly[u - 0xF8F0]);
+            return 1;
+        }
+        if (FConv && !(count == 1 && QChar::isSurrogate(u))) {
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_resetFromUnicode(FConv.get());
+            const int n = ucnv_fromUChars(FConv.get(), out, 4, reinterpret_cast<const UChar*>(units), count, &status);
+            if (U_SUCCESS(status) && n > 0 && n <= 2)
+                return n;
+        }
+        out[0] = '?';
+        return 1;
+    }
+
+private:
+    std::unique_ptr<UConverter, TConverterCloser> FConv;
+};
+
+// Feeds each character's bytes to `take(end, bytes, n)`, where `end` is the
+// UTF-16 length up to and including the character; stops when it returns false.
+template <class F> void walk(const QString& text, F&& take)
+{
+    TEncoder enc;
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype size = text.size();
+    char bytes[4];
+    for (qsizetype i = 0; i < size;) {
+        const int units = QChar::isHighSurrogate(p[i]) && i + 1 < size && QChar::isLowSurrogate(p[i + 1]) ? 2 : 1;
+        const int n = enc.put(p + i, units, bytes);
+        i += units;
+        if (!take(i, bytes, n))
+            return;
+    }
 }
+
 } // namespace
 
 namespace sjis {
 
-int byteLength(const QString& text) { return fit(text, -1).second; }
+QByteArray encode(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    walk(text, [&out](qsizetype, const char* bytes, int n) {
+        out.append(bytes, n);
+        return true;
+    });
+    return out;
+}
+
+int byteCount(const QString& text)
+{
+    int total = 0;
+    walk(text, [&total](qsizetype, const char*, int n) {
+        total += n;
+        return true;
+    });
+    return total;
+}
 
 QString cutToBytes(const QString& text, int maxBytes)
 {
-    if (maxBytes <= 0)
-        return {};
-    return text.left(fit(text, maxBytes).first);
+    qsizetype fits = 0;
+    int total = 0;
+    walk(text, [&](qsizetype end, const char*, int n) {
+        if (total + n > maxBytes)
+            return false;
+        total += n;
+        fits = end;
+        return true;
+    });
+    return text.left(fits);
 }
 
 } // namespace sjis

@@ -1,18 +1,25 @@
 #pragma once
-// Texts measured and cut in the Japanese ANSI code page (windows-31j, the
-// Shift-JIS of Windows), as the fixed-size print and export buffers hold them.
+// Texts in the Japanese ANSI code page (windows-31j, the Shift-JIS of
+// Windows): the one encoder for the files the program writes, and the byte
+// count and cut of the fixed-size print and export fields, both defined by
+// what that encoder writes.
 
+#include <QByteArray>
 #include <QString>
 
 namespace sjis {
 
-// Bytes the text takes in windows-31j; a character the code page lacks
-// counts as its one-byte substitute.
-int byteLength(const QString& text);
+// The text in windows-31j. A character the code page lacks becomes one "?"
+// (a surrogate pair is one character, so one "?"); nothing is dropped.
+QByteArray encode(const QString& text);
 
-// The longest leading part of the text that fits into maxBytes bytes of
-// windows-31j; a double-byte character is never split, and neither is a
-// surrogate pair. maxBytes 0 or less gives an empty text.
+// Bytes encode() writes for the text.
+int byteCount(const QString& text);
+inline int byteLength(const QString& text) { return byteCount(text); }
+
+// The longest leading part of the text whose encoding fits into maxBytes
+// bytes; a double-byte character is never split, and neither is a surrogate
+// pair. maxBytes 0 or less gives an empty text.
 QString cutToBytes(const QString& text, int maxBytes);
 
 } // namespace sjis

@@ -3,6 +3,7 @@
 #include "app/CommonU.h"
 #include "app/Globals.h"
 #include "app/MsgBox.h"
+#include "app/TextUtil.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
@@ -33,15 +34,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Leading blanks (and control characters) removed; trailing ones kept.
-QString trimLeft(const QString& s)
-{
-    qsizetype i = 0;
-    while (i < s.size() && s.at(i).unicode() <= 0x20)
-        ++i;
-    return s.mid(i);
-}
 
 // Text parameter: the value, or NULL when it is empty.
 QDate storedDate(const TField& f)
@@ -494,16 +486,16 @@ void TFrmMntKanja::pdeBirthExit()
 TFrmMntKanja::TValues TFrmMntKanja::formValues() const
 {
     TValues v;
-    v.kana = trimLeft(edtKana->text());
-    v.name = trimLeft(edtName->text());
-    v.post = trimLeft(edtPost->text());
-    v.adr1 = trimLeft(edtAdr1->text());
-    v.adr2 = trimLeft(edtAdr2->text());
-    v.tel = trimLeft(edtTEL->text());
-    v.keitai = trimLeft(edtKeitai->text());
-    v.fax = trimLeft(edtFAX->text());
-    v.mail = trimLeft(edtEMail->text());
-    v.biko = trimLeft(edtBiko->text());
+    v.kana = textutil::trimLeft(edtKana->text());
+    v.name = textutil::trimLeft(edtName->text());
+    v.post = textutil::trimLeft(edtPost->text());
+    v.adr1 = textutil::trimLeft(edtAdr1->text());
+    v.adr2 = textutil::trimLeft(edtAdr2->text());
+    v.tel = textutil::trimLeft(edtTEL->text());
+    v.keitai = textutil::trimLeft(edtKeitai->text());
+    v.fax = textutil::trimLeft(edtFAX->text());
+    v.mail = textutil::trimLeft(edtEMail->text());
+    v.biko = textutil::trimLeft(edtBiko->text());
     v.sex = sexIndex() >= 0 ? sexIndex() : FLoadedSex;
     v.birth = pdeBirth->isEmpty() ? QDate() : pdeBirth->storedDateTime().date();
     return v;
@@ -516,7 +508,7 @@ bool TFrmMntKanja::unchanged(qint64 id, const TValues& v)
     if (q.eof())
         return false;
     auto same = [&q](const char* field, const QString& value) {
-        return trimLeft(q.field(QString::fromLatin1(field)).asString()) == value;
+        return textutil::trimLeft(q.field(QString::fromLatin1(field)).asString()) == value;
     };
     const int storedSex = q.field("SEX").isNull() ? -1 : q.field("SEX").asInteger();
     return same("KNJKANA", v.kana) && same("KNJNAME", v.name) && storedSex == v.sex
@@ -562,7 +554,7 @@ void TFrmMntKanja::bbtnInsertClick()
         nedtID->setFocus();
         return;
     }
-    if (trimLeft(edtName->text()).isEmpty()) {
+    if (textutil::trimLeft(edtName->text()).isEmpty()) {
         msg::warning(this, QStringLiteral("氏名が未入力です。"));
         edtName->setFocus();
         return;

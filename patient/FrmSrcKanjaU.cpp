@@ -1,6 +1,7 @@
 #include "patient/FrmSrcKanjaU.h"
 #include "patient/FrmMntKanjaU.h"
 
+#include "app/TextUtil.h"
 #include "controls/DBGrid.h"
 #include "controls/EraText.h"
 #include "db/Query.h"
@@ -15,20 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-
-namespace {
-// Blanks and control characters removed at both ends; a full-width space is
-// text like any other and stays part of the criterion.
-QString trimBlanks(const QString& s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && s.at(b).unicode() <= 0x20)
-        ++b;
-    while (e > b && s.at(e - 1).unicode() <= 0x20)
-        --e;
-    return s.mid(b, e - b);
-}
-} // namespace
 
 TFrmSrcKanja::TFrmSrcKanja(QWidget* parent) : TFrmSearchBase(parent)
 {
@@ -128,9 +115,9 @@ void TFrmSrcKanja::search(TQuery& q)
         "TEL", "BIRTH", "KEITAI"
         FROM "KLOV"."M_KANJA" WHERE "ACTKBN" = 1 AND "DELKBN" = 0)");
     // Readings are stored in katakana: one typed in hiragana finds them too.
-    const QString kana = TAutoKana::toKatakana(trimBlanks(edtName->text()));
-    const QString adr = trimBlanks(edtAdr->text());
-    const QString tel = trimBlanks(edtTel->text());
+    const QString kana = TAutoKana::toKatakana(textutil::trimBoth(edtName->text()));
+    const QString adr = textutil::trimBoth(edtAdr->text());
+    const QString tel = textutil::trimBoth(edtTel->text());
     const int sex = sexIndex();
     if (!kana.isEmpty())
         sql += QStringLiteral(R"( AND "KNJKANA" LIKE '%' || :KANA || '%' ESCAPE '')");

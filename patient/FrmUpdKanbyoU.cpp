@@ -3,6 +3,7 @@
 #include "app/CommonU.h"
 #include "app/Globals.h"
 #include "app/MsgBox.h"
+#include "app/TextUtil.h"
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
 #include "controls/NumberEdit.h"
@@ -265,7 +266,7 @@ bool TFrmUpdKanbyo::isChanged()
         const TField fld = q.field(QLatin1String(f));
         return fld.isNull() ? QDate() : fld.asDate();
     };
-    if (precord::trimLeft(edtBYONM->text()) != s("BYONM"))
+    if (textutil::trimLeft(edtBYONM->text()) != s("BYONM"))
         return true;
     if (cbFree->isChecked() ? !lblBKNO->text().isEmpty() : (lblBKNO->text().isEmpty() || lblBKNO->text() != s("BKNO")))
         return true;
@@ -304,7 +305,7 @@ bool TFrmUpdKanbyo::validate()
         focus->setFocus();
         return false;
     };
-    if (precord::trimLeft(edtBYONM->text()).isEmpty())
+    if (textutil::trimLeft(edtBYONM->text()).isEmpty())
         return fail(QStringLiteral("病名未入力です。"), edtBYONM);
     if (!cbHJIKIH->isChecked()) {
         const int y = nedtHY->asInteger();
@@ -349,11 +350,11 @@ void TFrmUpdKanbyo::saveRows(TConnection& conn)
     ins.setText(QStringLiteral("ADDDTE"), rec::yyyymmdd(dtpADDDTE->date()), 8);
     ins.setText(QStringLiteral("BKNO"), lblBKNO->text(), 8);
     ins.setInt(QStringLiteral("DISTKBN"), cbDist->isChecked() ? 1 : 0);
-    ins.setText(QStringLiteral("BYONM"), precord::trimLeft(edtBYONM->text()), 200);
+    ins.setText(QStringLiteral("BYONM"), textutil::trimLeft(edtBYONM->text()), 200);
     ins.setText(QStringLiteral("HJIKI"), onsetCode(), 8);
     ins.setText(QStringLiteral("ENDDTE"), cbENDDTE->isChecked() ? rec::yyyymmdd(dtpENDDTE->date()) : rec::yyyymmdd(rec::kZeroDate), 8);
     ins.setInt(QStringLiteral("TENKI"), std::max(cmbTENKI->currentIndex(), 0));
-    ins.setText(QStringLiteral("BIKO"), precord::trimLeft(edtBIKO->text()), 100);
+    ins.setText(QStringLiteral("BIKO"), textutil::trimLeft(edtBIKO->text()), 100);
     ins.setText(QStringLiteral("UPDUSERID"), user, 24);
     ins.execSql();
 }

@@ -3,6 +3,7 @@
 #include "app/CommonU.h"
 #include "app/Globals.h"
 #include "app/MsgBox.h"
+#include "app/TextUtil.h"
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
 #include "db/Errors.h"
@@ -276,7 +277,7 @@ bool TFrmUpdKanope::isChanged()
 
 bool TFrmUpdKanope::validate()
 {
-    if (precord::trimLeft(edtOPENM->text()).isEmpty()) {
+    if (textutil::trimLeft(edtOPENM->text()).isEmpty()) {
         msg::warning(this, QStringLiteral("手術・処置名未入力です。"));
         edtOPENM->setFocus();
         return false;
@@ -310,12 +311,12 @@ void TFrmUpdKanope::saveRows(TConnection& conn)
                   :JYO1, :JYO2, :COMM, 0, DATE_TRUNC('second',NOW()), :UPDUSERID))");
     ins.setInt64(QStringLiteral("ID"), FID).setInt(QStringLiteral("ONO"), FNewONO).setInt(QStringLiteral("RNO"), FNewRNO);
     ins.setText(QStringLiteral("OPEDTE"), rec::yyyymmdd(dtpOPEDTE->date()), 8);
-    ins.setText(QStringLiteral("OPENM"), precord::trimLeft(edtOPENM->text()), 200);
+    ins.setText(QStringLiteral("OPENM"), textutil::trimLeft(edtOPENM->text()), 200);
     ins.setText(QStringLiteral("KCODE"), edtKCODE->text().trimmed(), 12);
     const auto cmbs = doctorSelectors();
     for (int i = 0; i < 4; ++i)
         ins.setText(QLatin1String(kStoredFields[i]), chosenDoctor(cmbs[i]), 24);
-    ins.setText(QStringLiteral("COMM"), precord::trimLeft(memCOMM->toPlainText()), 200);
+    ins.setText(QStringLiteral("COMM"), textutil::trimLeft(memCOMM->toPlainText()), 200);
     ins.setText(QStringLiteral("UPDUSERID"), user, 24);
     ins.execSql();
 }

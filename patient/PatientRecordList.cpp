@@ -25,14 +25,6 @@
 #include <QVBoxLayout>
 
 namespace precord {
-QString trimLeft(const QString& s)
-{
-    int i = 0;
-    while (i < s.size() && s.at(i).unicode() <= 0x20)
-        ++i;
-    return s.mid(i);
-}
-
 std::optional<QVariant> editorOutcome(int dialogResult, const QVariant& savedKey)
 {
     if (dialogResult == QDialog::Accepted)

@@ -153,8 +153,6 @@ private:
 
 // Helpers the record forms share.
 namespace precord {
-// The text with leading blanks (control characters and spaces) removed.
-QString trimLeft(const QString& s);
 // The result of an edit form closed because another workstation changed
 // its record first: the list reads the record again.
 constexpr int kReadAgain = 2;

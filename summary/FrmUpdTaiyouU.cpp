@@ -4,6 +4,7 @@
 #include "app/CommonU.h"
 #include "app/Globals.h"
 #include "app/MsgBox.h"
+#include "app/TextUtil.h"
 #include "app/Theme.h"
 #include "app/UntDM.h"
 #include "app/WriteRunner.h"
@@ -49,53 +50,11 @@ const QString kStandardTemplate = QStringLiteral(
     "＜プロフィール＞\r\n\r\n＜現病歴＞\r\n\r\n＜既往歴＞\r\n\r\n＜家族歴＞\r\n\r\n＜嗜好＞\r\n\r\n"
     "＜感染症情報＞\r\n\r\n＜免疫情報＞\r\n\r\n＜常用薬情報＞\r\n\r\n＜入院時身体所見＞\r\n\r\n＜入院時検査所見＞\r\n");
 
-// Memo text with its line breaks as LF. toPlainText() would also turn
-// no-break spaces into plain ones, so a save would change text nobody touched.
-QString memoText(const QPlainTextEdit* m)
-{
-    QString t = m->document()->toRawText();
-    for (QChar& c : t) {
-        switch (c.unicode()) {
-        case 0x2028:   // line separator (Shift+Enter)
-        case 0x2029:   // paragraph separator between blocks
-        case 0xFDD0:   // frame markers
-        case 0xFDD1:
-            c = QLatin1Char('\n');
-            break;
-        default:
-            break;
-        }
-    }
-    return t;
-}
+// Memo text with its line breaks as LF, no-break spaces as typed.
+QString memoText(const QPlainTextEdit* m) { return textutil::memoText(m->document()->toRawText()); }
 
 // Memo text as the database and the checks see it: lines ended by CR LF.
-QString windowsText(const QPlainTextEdit* m)
-{
-    QString t = memoText(m);
-    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return t;
-}
-
-// Leading blanks and control characters removed, trailing ones kept.
-QString trimLeft(const QString& s)
-{
-    qsizetype i = 0;
-    while (i < s.size() && s.at(i).unicode() <= 0x20)
-        ++i;
-    return s.mid(i);
-}
-
-// Blanks and control characters removed at both ends.
-QString trimBoth(const QString& s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && s.at(b).unicode() <= 0x20)
-        ++b;
-    while (e > b && s.at(e - 1).unicode() <= 0x20)
-        --e;
-    return s.mid(b, e - b);
-}
+QString windowsText(const QPlainTextEdit* m) { return textutil::windowsLines(memoText(m)); }
 
 } // namespace
 
@@ -484,7 +443,7 @@ bool TFrmUpdTaiyou::InsertBase()
         ADOQ->setInt("KNO", kno).setInt("VERNO", FVERNO).setInt64("ID", nedtID->asInt64());
         bindBasics(ADOQ, cmbKA->currentData().toInt(), dtpNDTE->date(), dtpTDTE->checked(), dtpTDTE->date(),
                    cmbNSYU->currentIndex(), nedtNYUCNT->asInteger(), doctors);
-        ADOQ->setText("NYURIYU", trimBoth(edtNYURIYU->text()), 128);
+        ADOQ->setText("NYURIYU", textutil::trimBoth(edtNYURIYU->text()), 128);
         ADOQ->setText("INSUSERID", G().user.userId, 24);
         ADOQ->open();
         rowver = ADOQ->field("ROWVER").asString();
@@ -672,7 +631,7 @@ bool TFrmUpdTaiyou::CheckInput()
         return false;
     }
     for (int i = 0; i < 5; ++i) {
-        if (!trimLeft(memoText(memo(i))).isEmpty())
+        if (!textutil::trimLeft(memoText(memo(i))).isEmpty())
             continue;
         if (!msg::question(this, QString::fromUtf8(kSections[i].name)
                                      + QStringLiteral("が入力されていません。\r\n登録してよろしいですか？"))) {
@@ -716,10 +675,10 @@ bool TFrmUpdTaiyou::UpdateSummary()
               AND "WFLG" = :OLDWFLG AND "SFLG" = :OLDSFLG AND "KFLG" = :OLDKFLG AND CAST("xmin" AS text) = :ROWVER)");
         bindBasics(ADOQ, cmbKA->currentData().toInt(), dtpNDTE->date(), dtpTDTE->checked(), dtpTDTE->date(),
                    cmbNSYU->currentIndex(), nedtNYUCNT->asInteger(), doctors);
-        ADOQ->setText("NYURIYU", trimLeft(edtNYURIYU->text()), 128);
+        ADOQ->setText("NYURIYU", textutil::trimLeft(edtNYURIYU->text()), 128);
         // Every character the editor accepts (2000 per section) is stored.
         for (int i = 0; i < 5; ++i)
-            ADOQ->setText(QString::fromLatin1(kSections[i].column), trimLeft(windowsText(memo(i))), 2000);
+            ADOQ->setText(QString::fromLatin1(kSections[i].column), textutil::trimLeft(windowsText(memo(i))), 2000);
         ADOQ->setInt("WFLG", w.flag).setText("WUSERID", w.user, 24).setText("WDTM", stamp(w.time), 14);
         ADOQ->setInt("SFLG", s.flag).setText("SUSERID", s.user, 24).setText("SDTM", stamp(s.time), 14);
         ADOQ->setInt("KFLG", k.flag).setText("KUSERID", k.user, 24).setText("KDTM", stamp(k.time), 14);

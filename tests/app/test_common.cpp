@@ -61,6 +61,9 @@ TEST(CommonRoutines, CsvCleanerAndEscaper)
     EXPECT_EQ(CsvCellClean(QStringLiteral("   "), bs), QString());
     EXPECT_EQ(CsvCellClean(QString(), bs), QString());
     EXPECT_EQ(CsvCellClean(QStringLiteral(" a,b\r\nc\nd\re "), bs), QStringLiteral("a\\nb\\nc\\nd\\ne"));
+    // Only ASCII blanks are trimmed: full-width and no-break spaces are text.
+    EXPECT_EQ(CsvCellClean(QStringLiteral("\t\u3000a\u00A0 "), bs), QStringLiteral("\u3000a\u00A0"));
+    EXPECT_EQ(CsvCellClean(QStringLiteral("\u3000"), bs), QStringLiteral("\u3000"));
     EXPECT_EQ(CsvQuoteEscape(QStringLiteral("he said \"hi\"\r\nbye")), QStringLiteral("he said \"\"hi\"\" bye"));
     EXPECT_EQ(CsvQuoteEscape(QStringLiteral("\"")), QStringLiteral("\"\""));
 }
