@@ -397,3 +397,21 @@ TEST_F(DemoPrintTest, FullSummaryToPngAndPdf)
 }
 
 } // namespace
+
+// ---- block headings at the foot of a page ---------------------------------------
+
+// One allergy and 46 devices end the first page at 2698, where the disease
+// heading still begins but its first row would not.
+TEST_F(PrintTaiyouTest, DiseaseHeadingStaysWithItsFirstRow)
+{
+    addSummary(1, 1, "2024-02-01");
+    addAllergy(1, 1, "2024-01-05", QStringLiteral("卵"));
+    for (int i = 1; i <= 46; ++i)
+        addDevice(i, "2024-01-05", QStringLiteral("デバイス%1").arg(i));
+    addDisease(1, QStringLiteral("急性心筋梗塞"), 1, "", "");
+    const std::vector<TPage> pages = print(1, 1);
+    ASSERT_GE(pages.size(), 2u);
+    EXPECT_TRUE(pages[0].has(QStringLiteral("デバイス46")));
+    for (const TPage& p : pages)
+        EXPECT_EQ(p.has(QStringLiteral("病名")), p.has(QStringLiteral("急性心筋梗塞")));
+}
