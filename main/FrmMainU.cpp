@@ -11,6 +11,7 @@
 #include "app/WaitCursor.h"
 #include "controls/DBGrid.h"
 #include "controls/NumberEdit.h"
+#include "controls/Widgets.h"
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
@@ -44,32 +45,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* label(QWidget* parent, const QString& text, const char* name = nullptr)
-{
-    auto* l = new QLabel(text, parent);
-    if (name)
-        l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-QDateEdit* datePicker(QWidget* parent, const char* name, const QDate& d)
-{
-    auto* e = new QDateEdit(d, parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-    e->setCalendarPopup(true);
-    e->setMinimumDate(QDate(1900, 1, 1));
-    return e;
-}
-
 // The files the summary editor leaves while a summary is being typed.
 const char* const kAutosaveFiles[] = {"NYUBEFKEIKA.txt", "NYUKEIKA.txt", "TAIHOU.txt",
                                       "TAIJOUHO.txt",    "TAIYAKU.txt",  "KNO.txt"};
@@ -156,7 +131,7 @@ void TFrmMain::buildFilterPanel(QVBoxLayout* body)
 
     nedtID = newPatientIdEdit(panel);
     nedtID->setFixedWidth(100);
-    bbtnIdSrc = button(panel, "bbtnIdSrc", QStringLiteral("検索"));
+    bbtnIdSrc = widgets::button(panel, "bbtnIdSrc", QStringLiteral("検索"));
     edtByonm = new QLineEdit(panel);
     edtByonm->setObjectName(QStringLiteral("edtByonm"));
     edtByonm->setInputMethodHints(Qt::ImhPreferLowercase);
@@ -168,10 +143,10 @@ void TFrmMain::buildFilterPanel(QVBoxLayout* body)
     cbOnlySyu->setObjectName(QStringLiteral("cbOnlySyu"));
     cmbKA = new QComboBox(panel);
     cmbKA->setObjectName(QStringLiteral("cmbKA"));
-    dtpNdteF = datePicker(panel, "dtpNdteF", QDate(2000, 1, 1));
-    dtpNdteT = datePicker(panel, "dtpNdteT", QDate(2099, 12, 31));
-    dtpTdteF = datePicker(panel, "dtpTdteF", QDate(2000, 1, 1));
-    dtpTdteT = datePicker(panel, "dtpTdteT", QDate(2099, 12, 31));
+    dtpNdteF = widgets::datePicker(panel, "dtpNdteF", widgets::TDateStyle::Kanji, QDate(2000, 1, 1));
+    dtpNdteT = widgets::datePicker(panel, "dtpNdteT", widgets::TDateStyle::Kanji, QDate(2099, 12, 31));
+    dtpTdteF = widgets::datePicker(panel, "dtpTdteF", widgets::TDateStyle::Kanji, QDate(2000, 1, 1));
+    dtpTdteT = widgets::datePicker(panel, "dtpTdteT", widgets::TDateStyle::Kanji, QDate(2099, 12, 31));
     cmbSYUDR = new QComboBox(panel);
     cmbSYUDR->setObjectName(QStringLiteral("cmbSYUDR"));
     cmbTANDR = new QComboBox(panel);
@@ -184,19 +159,19 @@ void TFrmMain::buildFilterPanel(QVBoxLayout* body)
     cb14Over->setObjectName(QStringLiteral("cb14Over"));
     cbDispDel = new QCheckBox(QStringLiteral("削除済/旧Versionも表示"), panel);
     cbDispDel->setObjectName(QStringLiteral("cbDispDel"));
-    bbtnFilter = button(panel, "bbtnFilter", QStringLiteral("　抽出"));
+    bbtnFilter = widgets::button(panel, "bbtnFilter", QStringLiteral("　抽出"));
     bbtnFilter->setMinimumHeight(40);
-    bbtnMail = button(panel, "bbtnMail", QStringLiteral("メッセージ"));
-    lblNoRead = label(panel, QStringLiteral("0"), "lblNoRead");
-    lblSIKYU = label(panel, QStringLiteral("0"), "lblSIKYU");
+    bbtnMail = widgets::button(panel, "bbtnMail", QStringLiteral("メッセージ"));
+    lblNoRead = widgets::label(panel, QStringLiteral("0"), "lblNoRead");
+    lblSIKYU = widgets::label(panel, QStringLiteral("0"), "lblSIKYU");
     for (QLabel* l : {lblNoRead, lblSIKYU}) {
         l->setMinimumWidth(28);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     lblSIKYU->setStyleSheet(QStringLiteral("color: red;"));
-    lblUserNm = label(panel, QString(), "lblUserNm");
-    lblJTyp = label(panel, QString(), "lblJTyp");
-    lblKENSU = label(panel, QStringLiteral("0"), "lblKENSU");
+    lblUserNm = widgets::label(panel, QString(), "lblUserNm");
+    lblJTyp = widgets::label(panel, QString(), "lblJTyp");
+    lblKENSU = widgets::label(panel, QStringLiteral("0"), "lblKENSU");
     lblKENSU->setMinimumWidth(60);
     lblKENSU->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -210,28 +185,28 @@ void TFrmMain::buildFilterPanel(QVBoxLayout* body)
         h->addStretch();
         return w;
     };
-    grid->addWidget(label(panel, QStringLiteral("患者ID")), 0, 0);
+    grid->addWidget(widgets::label(panel, QStringLiteral("患者ID")), 0, 0);
     grid->addWidget(row({nedtID, bbtnIdSrc}), 0, 1);
-    grid->addWidget(label(panel, QStringLiteral("病名")), 0, 2);
-    grid->addWidget(row({edtByonm, label(panel, QStringLiteral("ICD10")), edtICD10, cbOnlySyu}), 0, 3);
-    grid->addWidget(label(panel, QStringLiteral("診療科")), 1, 0);
+    grid->addWidget(widgets::label(panel, QStringLiteral("病名")), 0, 2);
+    grid->addWidget(row({edtByonm, widgets::label(panel, QStringLiteral("ICD10")), edtICD10, cbOnlySyu}), 0, 3);
+    grid->addWidget(widgets::label(panel, QStringLiteral("診療科")), 1, 0);
     grid->addWidget(cmbKA, 1, 1);
-    grid->addWidget(label(panel, QStringLiteral("入院日")), 1, 2);
-    grid->addWidget(row({dtpNdteF, label(panel, QStringLiteral("～")), dtpNdteT}), 1, 3);
-    grid->addWidget(label(panel, QStringLiteral("主治医")), 2, 0);
+    grid->addWidget(widgets::label(panel, QStringLiteral("入院日")), 1, 2);
+    grid->addWidget(row({dtpNdteF, widgets::label(panel, QStringLiteral("～")), dtpNdteT}), 1, 3);
+    grid->addWidget(widgets::label(panel, QStringLiteral("主治医")), 2, 0);
     grid->addWidget(cmbSYUDR, 2, 1);
-    grid->addWidget(label(panel, QStringLiteral("退院日")), 2, 2);
-    grid->addWidget(row({dtpTdteF, label(panel, QStringLiteral("～")), dtpTdteT}), 2, 3);
-    grid->addWidget(label(panel, QStringLiteral("担当医")), 3, 0);
+    grid->addWidget(widgets::label(panel, QStringLiteral("退院日")), 2, 2);
+    grid->addWidget(row({dtpTdteF, widgets::label(panel, QStringLiteral("～")), dtpTdteT}), 2, 3);
+    grid->addWidget(widgets::label(panel, QStringLiteral("担当医")), 3, 0);
     grid->addWidget(cmbTANDR, 3, 1);
-    grid->addWidget(label(panel, QStringLiteral("進捗")), 3, 2);
+    grid->addWidget(widgets::label(panel, QStringLiteral("進捗")), 3, 2);
     grid->addWidget(row({cmbSts, cb14Over, cbDispDel}), 3, 3);
     grid->addWidget(bbtnFilter, 0, 4, 2, 1);
-    auto* mail = row({bbtnMail, label(panel, QStringLiteral("未読")), lblNoRead, label(panel, QStringLiteral("件")),
-                      label(panel, QStringLiteral("至急")), lblSIKYU, label(panel, QStringLiteral("件"))});
+    auto* mail = row({bbtnMail, widgets::label(panel, QStringLiteral("未読")), lblNoRead, widgets::label(panel, QStringLiteral("件")),
+                      widgets::label(panel, QStringLiteral("至急")), lblSIKYU, widgets::label(panel, QStringLiteral("件"))});
     grid->addWidget(mail, 0, 5);
-    grid->addWidget(row({label(panel, QStringLiteral("利用者")), lblUserNm, lblJTyp}), 1, 5);
-    grid->addWidget(row({label(panel, QStringLiteral("件数")), lblKENSU}), 3, 5);
+    grid->addWidget(row({widgets::label(panel, QStringLiteral("利用者")), lblUserNm, lblJTyp}), 1, 5);
+    grid->addWidget(row({widgets::label(panel, QStringLiteral("件数")), lblKENSU}), 3, 5);
     grid->setColumnStretch(3, 1);
     body->addWidget(panel);
 
@@ -287,11 +262,11 @@ void TFrmMain::buildButtons(QVBoxLayout* body)
     panel->setObjectName(QStringLiteral("pnlButton"));
     auto* h = new QHBoxLayout(panel);
     h->setContentsMargins(6, 4, 6, 4);
-    bbtnClose = button(panel, "bbtnClose", QStringLiteral("閉じる"));
-    bbtnInsert = button(panel, "bbtnInsert", QStringLiteral("　登　録"));
-    bbtnUpdate = button(panel, "bbtnUpdate", QStringLiteral("　修　正"));
-    bbtnDelete = button(panel, "bbtnDelete", QStringLiteral("　削　除"));
-    bbtnPrint = button(panel, "bbtnPrint", QStringLiteral("　印　刷"));
+    bbtnClose = widgets::button(panel, "bbtnClose", QStringLiteral("閉じる"));
+    bbtnInsert = widgets::button(panel, "bbtnInsert", QStringLiteral("　登　録"));
+    bbtnUpdate = widgets::button(panel, "bbtnUpdate", QStringLiteral("　修　正"));
+    bbtnDelete = widgets::button(panel, "bbtnDelete", QStringLiteral("　削　除"));
+    bbtnPrint = widgets::button(panel, "bbtnPrint", QStringLiteral("　印　刷"));
     for (QPushButton* b : {bbtnClose, bbtnInsert, bbtnUpdate, bbtnDelete, bbtnPrint})
         b->setMinimumSize(100, 34);
     h->addWidget(bbtnClose);

@@ -5,6 +5,7 @@
 #include "app/MsgBox.h"
 #include "app/TextUtil.h"
 #include "app/UntDM.h"
+#include "controls/CheckDateEdit.h"
 #include "controls/FieldText.h"
 #include "controls/NumberEdit.h"
 #include "db/HistoryRows.h"
@@ -12,6 +13,7 @@
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmSrcByoU.h"
+#include "patient/OnsetEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,16 +27,6 @@
 #include <algorithm>
 
 namespace {
-QLabel* codeLabel(QWidget* parent, const QString& name, int width)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setFixedWidth(width);
-    return l;
-}
-
 QDate today() { return CommonU::GetServerTime().date(); }
 } // namespace
 
@@ -47,8 +39,8 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     g->setContentsMargins(0, 10, 0, 6);
     g->setVerticalSpacing(8);
 
-    dtpADDDTE = precord::dateEdit(a, QStringLiteral("dtpADDDTE"));
-    g->addWidget(precord::caption(a, QStringLiteral("登録日")), 0, 0);
+    dtpADDDTE = widgets::datePicker(a, QStringLiteral("dtpADDDTE"), widgets::TDateStyle::Slash);
+    g->addWidget(widgets::caption(a, QStringLiteral("登録日")), 0, 0);
     g->addWidget(dtpADDDTE, 0, 1, Qt::AlignLeft);
 
     cbFree = new QCheckBox(QStringLiteral("病名フリー入力"), a);
@@ -67,116 +59,61 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     nameRow->addWidget(edtBYONM, 1);
     nameRow->addWidget(sbSrcByo);
     nameRow->addWidget(cbDist);
-    g->addWidget(precord::caption(a, QStringLiteral("病名")), 1, 0);
+    g->addWidget(widgets::caption(a, QStringLiteral("病名")), 1, 0);
     g->addLayout(nameRow, 1, 1);
     auto* codeRow = new QHBoxLayout;
-    lblICD10 = codeLabel(a, QStringLiteral("lblICD10"), 80);
-    lblBKNO = codeLabel(a, QStringLiteral("lblBKNO"), 90);
-    codeRow->addWidget(new QLabel(QStringLiteral("ICD10"), a));
+    lblICD10 = widgets::valueLabel(a, QStringLiteral("lblICD10"), 80);
+    lblICD10->setFixedWidth(80);
+    lblBKNO = widgets::valueLabel(a, QStringLiteral("lblBKNO"), 90);
+    lblBKNO->setFixedWidth(90);
+    codeRow->addWidget(widgets::label(a, QStringLiteral("ICD10")));
     codeRow->addWidget(lblICD10);
     codeRow->addSpacing(12);
-    codeRow->addWidget(new QLabel(QStringLiteral("病名管理番号"), a));
+    codeRow->addWidget(widgets::label(a, QStringLiteral("病名管理番号")));
     codeRow->addWidget(lblBKNO);
     codeRow->addSpacing(12);
     codeRow->addWidget(cbFree);
     codeRow->addStretch();
     g->addLayout(codeRow, 2, 1);
 
-    nedtHY = new TNumberEdit(a);
-    nedtHY->setObjectName(QStringLiteral("nedtHY"));
-    nedtHY->setFigure(0);
-    nedtHY->setFixed(true);
-    nedtHY->setMaxIntLength(4);
-    nedtHY->setDecimalMin(TDecimal::fromInt64(0));
-    nedtHY->setDecimalMax(TDecimal::fromInt64(9999));
-    nedtHY->setLimit(true);
-    nedtHY->setZeroVisible(false);
-    nedtHY->setFixedWidth(56);
-    nedtHY->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    nedtHY->setAttribute(Qt::WA_InputMethodEnabled, false);
-    cmbHM = new QComboBox(a);
-    cmbHM->setObjectName(QStringLiteral("cmbHM"));
-    cmbHM->addItem(QStringLiteral("頃"));
-    for (int m = 1; m <= 12; ++m)
-        cmbHM->addItem(QString::number(m));
-    cmbHD = new QComboBox(a);
-    cmbHD->setObjectName(QStringLiteral("cmbHD"));
-    cmbHD->addItem(QStringLiteral("頃"));
-    for (int d = 1; d <= 31; ++d)
-        cmbHD->addItem(QString::number(d));
-    lblHM = new QLabel(QStringLiteral("月"), a);
-    lblHM->setObjectName(QStringLiteral("lblHM"));
-    lblHD = new QLabel(QStringLiteral("日"), a);
-    lblHD->setObjectName(QStringLiteral("lblHD"));
-    cbHJIKIH = new QCheckBox(QStringLiteral("発生時期不詳の場合はチェック"), a);
-    cbHJIKIH->setObjectName(QStringLiteral("cbHJIKIH"));
-    auto* onsetRow = new QHBoxLayout;
-    onsetRow->addWidget(nedtHY);
-    onsetRow->addWidget(new QLabel(QStringLiteral("年"), a));
-    onsetRow->addWidget(cmbHM);
-    onsetRow->addWidget(lblHM);
-    onsetRow->addWidget(cmbHD);
-    onsetRow->addWidget(lblHD);
-    onsetRow->addSpacing(16);
-    onsetRow->addWidget(cbHJIKIH);
-    onsetRow->addStretch();
-    g->addWidget(precord::caption(a, QStringLiteral("発生時期")), 3, 0);
-    g->addLayout(onsetRow, 3, 1);
+    onset = new TOnsetEdit(a);
+    nedtHY = onset->nedtHY;
+    cmbHM = onset->cmbHM;
+    lblHM = onset->lblHM;
+    cmbHD = onset->cmbHD;
+    lblHD = onset->lblHD;
+    cbHJIKIH = onset->cbHJIKIH;
+    g->addWidget(widgets::caption(a, QStringLiteral("発生時期")), 3, 0);
+    g->addWidget(onset, 3, 1);
 
-    cbENDDTE = new QCheckBox(a);
-    cbENDDTE->setObjectName(QStringLiteral("cbENDDTE"));
-    dtpENDDTE = precord::dateEdit(a, QStringLiteral("dtpENDDTE"));
-    auto* endRow = new QHBoxLayout;
-    endRow->addWidget(cbENDDTE);
-    endRow->addWidget(dtpENDDTE);
-    endRow->addStretch();
-    g->addWidget(precord::caption(a, QStringLiteral("終了日")), 4, 0);
-    g->addLayout(endRow, 4, 1);
+    endDate = new TCheckDateEdit(a, QStringLiteral("cbENDDTE"), QStringLiteral("dtpENDDTE"), widgets::TDateStyle::Slash);
+    cbENDDTE = endDate->checkBox();
+    dtpENDDTE = endDate->dateEdit();
+    g->addWidget(widgets::caption(a, QStringLiteral("終了日")), 4, 0);
+    g->addWidget(endDate, 4, 1);
 
     cmbTENKI = new QComboBox(a);
     cmbTENKI->setObjectName(QStringLiteral("cmbTENKI"));
     cmbTENKI->addItems({QString(), QStringLiteral("軽快"), QStringLiteral("不変"), QStringLiteral("悪化"),
                         QStringLiteral("死亡")});
     cmbTENKI->setFixedWidth(90);
-    g->addWidget(precord::caption(a, QStringLiteral("転帰")), 5, 0);
+    g->addWidget(widgets::caption(a, QStringLiteral("転帰")), 5, 0);
     g->addWidget(cmbTENKI, 5, 1, Qt::AlignLeft);
 
     edtBIKO = new QLineEdit(a);
     edtBIKO->setObjectName(QStringLiteral("edtBIKO"));
     fieldText::setTypingLimit(edtBIKO, 50);
-    g->addWidget(precord::caption(a, QStringLiteral("備考")), 6, 0);
+    g->addWidget(widgets::caption(a, QStringLiteral("備考")), 6, 0);
     g->addWidget(edtBIKO, 6, 1);
     g->setColumnStretch(1, 1);
     g->setRowStretch(7, 1);
 
     connect(cbFree, &QCheckBox::toggled, this, [this](bool on) { edtBYONM->setReadOnly(!on); });
     connect(sbSrcByo, &QToolButton::clicked, this, &TFrmUpdKanbyo::sbSrcByoClick);
-    connect(cmbHM, &QComboBox::currentIndexChanged, this, &TFrmUpdKanbyo::onsetVisibility);
-    connect(cmbHD, &QComboBox::currentIndexChanged, this, &TFrmUpdKanbyo::onsetVisibility);
-    connect(cbHJIKIH, &QCheckBox::toggled, this, [this](bool unknown) {
-        for (QWidget* w : std::initializer_list<QWidget*>{nedtHY, cmbHM, cmbHD})
-            w->setEnabled(!unknown);
-    });
-    connect(cbENDDTE, &QCheckBox::toggled, dtpENDDTE, &QWidget::setEnabled);
-    dtpENDDTE->setEnabled(false);
     resize(860, 420);
 }
 
-void TFrmUpdKanbyo::onsetVisibility()
-{
-    const bool monthKnown = cmbHM->currentIndex() != 0;
-    cmbHD->setVisible(monthKnown);
-    lblHM->setVisible(monthKnown);
-    lblHD->setVisible(monthKnown && cmbHD->currentIndex() != 0);
-}
-
-QString TFrmUpdKanbyo::onsetCode() const
-{
-    // An unselected month or day is unknown; a day under an unknown month
-    // is dropped by the code itself.
-    return rec::hjikiBuild(cbHJIKIH->isChecked(), nedtHY->asInteger(), std::max(cmbHM->currentIndex(), 0),
-                           std::max(cmbHD->currentIndex(), 0));
-}
+QString TFrmUpdKanbyo::onsetCode() const { return onset->code(); }
 
 void TFrmUpdKanbyo::loadRecord()
 {
@@ -195,12 +132,9 @@ void TFrmUpdKanbyo::loadRecord()
         edtBYONM->clear();
         lblICD10->clear();
         lblBKNO->clear();
-        nedtHY->setAsInteger(0);
-        cmbHM->setCurrentIndex(-1);
-        cmbHD->setCurrentIndex(-1);
-        cbHJIKIH->setChecked(false);
-        cbENDDTE->setChecked(false);
-        dtpENDDTE->setDate(now);
+        onset->clear();
+        endDate->setChecked(false);
+        endDate->setDate(now);
         cmbTENKI->setCurrentIndex(0);
         edtBIKO->clear();
     } else {
@@ -217,25 +151,14 @@ void TFrmUpdKanbyo::loadRecord()
         }
         fieldText::showStored(edtBYONM, q.field(QStringLiteral("BYONM")).asString());
         cbDist->setChecked(q.field(QStringLiteral("DISTKBN")).asInteger() == 1);
-        const QString h = q.field(QStringLiteral("HJIKI")).asString();
-        cbHJIKIH->setChecked(h == QLatin1String("00000000"));
-        if (h.isEmpty() || h == QLatin1String("00000000")) {
-            nedtHY->setAsInteger(0);
-            cmbHM->setCurrentIndex(-1);
-            cmbHD->setCurrentIndex(-1);
-        } else {
-            nedtHY->setAsInteger(h.left(4).toInt());
-            cmbHM->setCurrentIndex(std::clamp(h.mid(4, 2).toInt(), 0, 12));
-            cmbHD->setCurrentIndex(std::clamp(h.mid(6, 2).toInt(), 0, 31));
-        }
+        onset->load(q.field(QStringLiteral("HJIKI")).asString());
         const QDate end = q.field(QStringLiteral("ENDDTE")).isNull() ? QDate() : q.field(QStringLiteral("ENDDTE")).asDate();
-        cbENDDTE->setChecked(!rec::isAbsentDate(end));
-        dtpENDDTE->setDate(rec::isAbsentDate(end) ? now : end);
+        endDate->setChecked(!rec::isAbsentDate(end));
+        endDate->setDate(rec::isAbsentDate(end) ? now : end);
         const int tenki = q.field(QStringLiteral("TENKI")).asInteger();
         cmbTENKI->setCurrentIndex(tenki >= 0 && tenki <= 4 ? tenki : 0);
         fieldText::showStored(edtBIKO, q.field(QStringLiteral("BIKO")).asString());
     }
-    onsetVisibility();
     dtpADDDTE->setFocus();
 }
 
@@ -277,7 +200,7 @@ bool TFrmUpdKanbyo::isChanged()
     if (onsetCode() != s("HJIKI"))
         return true;
     const QDate end = d("ENDDTE");
-    if (cbENDDTE->isChecked() ? dtpENDDTE->date() != end : !rec::isAbsentDate(end))
+    if (endDate->checked() ? endDate->date() != end : !rec::isAbsentDate(end))
         return true;
     if (std::max(cmbTENKI->currentIndex(), 0) != i("TENKI"))
         return true;
@@ -307,22 +230,9 @@ bool TFrmUpdKanbyo::validate()
     };
     if (textutil::trimLeft(edtBYONM->text()).isEmpty())
         return fail(QStringLiteral("病名未入力です。"), edtBYONM);
-    if (!cbHJIKIH->isChecked()) {
-        const int y = nedtHY->asInteger();
-        const int m = cmbHM->currentIndex();
-        const int dd = cmbHD->currentIndex();
-        if (y < 1900)
-            return fail(QStringLiteral("発生時期（年）は西暦で正しく入力してください。"), nedtHY);
-        if (m < 0)
-            return fail(QStringLiteral("発生時期（月）を選択してください。"), cmbHM);
-        if (m > 0 && dd < 0)
-            return fail(QStringLiteral("発生時期（日）を選択してください。"), cmbHD);
-        if (!QDate(y, m > 0 ? m : 1, m > 0 && dd > 0 ? dd : 1).isValid())
-            return fail(QStringLiteral("発生時期が正しい日付ではありません。"), nedtHY);
-    }
-    const QString onset = onsetCode();
-    if (cbENDDTE->isChecked() && onset != QLatin1String("00000000")
-        && rec::yyyymmdd(dtpENDDTE->date()).toInt() < onset.toInt())
+    if (const auto problem = onset->problem())
+        return fail(problem->text, problem->focus);
+    if (endDate->checked() && onset->isAfter(endDate->date()))
         return fail(QStringLiteral("発生時期が終了日より大きくなっています。"), dtpADDDTE);
     return true;
 }
@@ -352,7 +262,7 @@ void TFrmUpdKanbyo::saveRows(TConnection& conn)
     ins.setInt(QStringLiteral("DISTKBN"), cbDist->isChecked() ? 1 : 0);
     ins.setText(QStringLiteral("BYONM"), textutil::trimLeft(edtBYONM->text()), 200);
     ins.setText(QStringLiteral("HJIKI"), onsetCode(), 8);
-    ins.setText(QStringLiteral("ENDDTE"), cbENDDTE->isChecked() ? rec::yyyymmdd(dtpENDDTE->date()) : rec::yyyymmdd(rec::kZeroDate), 8);
+    ins.setText(QStringLiteral("ENDDTE"), endDate->checked() ? rec::yyyymmdd(endDate->date()) : rec::yyyymmdd(rec::kZeroDate), 8);
     ins.setInt(QStringLiteral("TENKI"), std::max(cmbTENKI->currentIndex(), 0));
     ins.setText(QStringLiteral("BIKO"), textutil::trimLeft(edtBIKO->text()), 100);
     ins.setText(QStringLiteral("UPDUSERID"), user, 24);

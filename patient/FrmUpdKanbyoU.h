@@ -3,6 +3,7 @@
 // flag for a presumed ("疑い") disease, onset as a partial date, end date, outcome and remarks.
 
 #include "patient/PatientRecordList.h"
+#include "controls/CheckDateEdit.h"
 
 #include <QDate>
 
@@ -12,7 +13,9 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QToolButton;
+
 class TNumberEdit;
+class TOnsetEdit;
 
 class TFrmUpdKanbyo : public TFrmPatientRecordEdit {
     Q_OBJECT
@@ -30,12 +33,15 @@ public:
     QLabel* lblICD10;
     QLabel* lblBKNO;
     QCheckBox* cbDist;
+    TOnsetEdit* onset;
+    // The onset's controls, by their own names.
     TNumberEdit* nedtHY;
-    QComboBox* cmbHM;     // "頃", "1" … "12"
-    QLabel* lblHM;        // "月"
-    QComboBox* cmbHD;     // "頃", "1" … "31"
-    QLabel* lblHD;        // "日"
+    QComboBox* cmbHM;
+    QLabel* lblHM;
+    QComboBox* cmbHD;
+    QLabel* lblHD;
     QCheckBox* cbHJIKIH;
+    TCheckDateEdit* endDate;
     QCheckBox* cbENDDTE;  // the end date's check box
     QDateEdit* dtpENDDTE;
     QComboBox* cmbTENKI;
@@ -56,7 +62,6 @@ protected:
     void commitNumbers() override;
 
 private:
-    void onsetVisibility();
     int FNewBNO = 0;
     int FNewRNO = 0;
 };

@@ -6,6 +6,7 @@
 #include "app/TextUtil.h"
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
+#include "controls/Widgets.h"
 #include "db/Errors.h"
 #include "db/HistoryRows.h"
 #include "db/Numbers.h"
@@ -54,8 +55,8 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     g->setContentsMargins(0, 10, 0, 6);
     g->setVerticalSpacing(8);
 
-    dtpOPEDTE = precord::dateEdit(a, QStringLiteral("dtpOPEDTE"));
-    g->addWidget(precord::caption(a, QStringLiteral("実施日")), 0, 0);
+    dtpOPEDTE = widgets::datePicker(a, QStringLiteral("dtpOPEDTE"), widgets::TDateStyle::Slash);
+    g->addWidget(widgets::caption(a, QStringLiteral("実施日")), 0, 0);
     g->addWidget(dtpOPEDTE, 0, 1, Qt::AlignLeft);
 
     edtOPENM = new QLineEdit(a);
@@ -68,7 +69,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(edtOPENM, 1);
     nameRow->addWidget(sbSrcOpe);
-    g->addWidget(precord::caption(a, QStringLiteral("手術・処置名")), 1, 0);
+    g->addWidget(widgets::caption(a, QStringLiteral("手術・処置名")), 1, 0);
     g->addLayout(nameRow, 1, 1);
 
     edtKCODE = new QLineEdit(a);
@@ -76,7 +77,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     fieldText::setTypingLimit(edtKCODE, 12);
     edtKCODE->setFixedWidth(120);
     edtKCODE->setAttribute(Qt::WA_InputMethodEnabled, false);
-    g->addWidget(precord::caption(a, QStringLiteral("Kコード")), 2, 0);
+    g->addWidget(widgets::caption(a, QStringLiteral("Kコード")), 2, 0);
     g->addWidget(edtKCODE, 2, 1, Qt::AlignLeft);
 
     auto selector = [a](const QString& name) {
@@ -107,7 +108,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
         row->addWidget(cmbs[i]);
         row->addWidget(buttons[i]);
         row->addStretch();
-        g->addWidget(precord::caption(a, QString::fromUtf8(titles[i])), 3 + i, 0);
+        g->addWidget(widgets::caption(a, QString::fromUtf8(titles[i])), 3 + i, 0);
         g->addLayout(row, 3 + i, 1);
         QComboBox* cmb = cmbs[i];
         connect(buttons[i], &QPushButton::clicked, this, [this, cmb] { srcDoctorClick(cmb); });
@@ -116,7 +117,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     memCOMM = new QPlainTextEdit(a);
     memCOMM->setObjectName(QStringLiteral("memCOMM"));
     memCOMM->setFixedHeight(70);
-    g->addWidget(precord::caption(a, QStringLiteral("コメント")), 7, 0, Qt::AlignTop | Qt::AlignRight);
+    g->addWidget(widgets::caption(a, QStringLiteral("コメント")), 7, 0, Qt::AlignTop | Qt::AlignRight);
     g->addWidget(memCOMM, 7, 1);
     g->setColumnStretch(1, 1);
     g->setRowStretch(8, 1);

@@ -5,38 +5,13 @@
 #include "app/UntDM.h"
 #include "controls/EraText.h"
 #include "controls/NumberEdit.h"
+#include "controls/Widgets.h"
 #include "db/Query.h"
 #include "db/Records.h"
 
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-
-namespace {
-QLabel* valueLabel(QWidget* parent, const QString& name, int minWidth)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setAutoFillBackground(true);
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, Qt::white);
-    l->setPalette(p);
-    l->setMinimumWidth(minWidth);
-    l->setMinimumHeight(20);
-    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return l;
-}
-
-QLabel* captionLabel(QWidget* parent, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
-} // namespace
 
 TPatientHeader::TPatientHeader(QWidget* parent) : QWidget(parent)
 {
@@ -52,28 +27,28 @@ TPatientHeader::TPatientHeader(QWidget* parent) : QWidget(parent)
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
 
-    lblKNJKANA = valueLabel(box, QStringLiteral("lblKNJKANA"), 220);
-    lblKNJNAME = valueLabel(box, QStringLiteral("lblKNJNAME"), 220);
+    lblKNJKANA = widgets::valueLabel(box, QStringLiteral("lblKNJKANA"), 220);
+    lblKNJNAME = widgets::valueLabel(box, QStringLiteral("lblKNJNAME"), 220);
     QFont big = lblKNJNAME->font();
     big.setPixelSize(16);
     big.setBold(true);
     lblKNJNAME->setFont(big);
-    lblSEX = valueLabel(box, QStringLiteral("lblSEX"), 44);
+    lblSEX = widgets::valueLabel(box, QStringLiteral("lblSEX"), 44);
     lblSEX->setAlignment(Qt::AlignCenter);
-    lblAGE = valueLabel(box, QStringLiteral("lblAGE"), 36);
+    lblAGE = widgets::valueLabel(box, QStringLiteral("lblAGE"), 36);
     lblAGE->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblBIRTH = valueLabel(box, QStringLiteral("lblBIRTH"), 190);
+    lblBIRTH = widgets::valueLabel(box, QStringLiteral("lblBIRTH"), 190);
 
-    grid->addWidget(captionLabel(box, QStringLiteral("カナ")), 0, 0);
+    grid->addWidget(widgets::caption(box, QStringLiteral("カナ")), 0, 0);
     grid->addWidget(lblKNJKANA, 0, 1);
-    grid->addWidget(captionLabel(box, QStringLiteral("性別")), 0, 2);
+    grid->addWidget(widgets::caption(box, QStringLiteral("性別")), 0, 2);
     grid->addWidget(lblSEX, 0, 3);
-    grid->addWidget(captionLabel(box, QStringLiteral("年齢")), 0, 4);
+    grid->addWidget(widgets::caption(box, QStringLiteral("年齢")), 0, 4);
     grid->addWidget(lblAGE, 0, 5);
     grid->addWidget(new QLabel(QStringLiteral("歳"), box), 0, 6);
-    grid->addWidget(captionLabel(box, QStringLiteral("氏名")), 1, 0);
+    grid->addWidget(widgets::caption(box, QStringLiteral("氏名")), 1, 0);
     grid->addWidget(lblKNJNAME, 1, 1);
-    grid->addWidget(captionLabel(box, QStringLiteral("生年月日")), 1, 2);
+    grid->addWidget(widgets::caption(box, QStringLiteral("生年月日")), 1, 2);
     grid->addWidget(lblBIRTH, 1, 3, 1, 4);
     grid->setColumnStretch(1, 1);
 

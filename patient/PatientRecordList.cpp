@@ -8,6 +8,7 @@
 #include "app/WaitCursor.h"
 #include "controls/DBGrid.h"
 #include "controls/NumberEdit.h"
+#include "controls/Widgets.h"
 #include "controls/PlPrev.h"
 #include "controls/PlSetPrinter.h"
 #include "db/Errors.h"
@@ -34,31 +35,12 @@ std::optional<QVariant> editorOutcome(int dialogResult, const QVariant& savedKey
     return std::nullopt;
 }
 
-QLabel* caption(QWidget* parent, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
-
-QDateEdit* dateEdit(QWidget* parent, const QString& name)
-{
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(name);
-    d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    d->setCalendarPopup(true);
-    d->setMinimumDate(QDate(1900, 1, 1));
-    d->setFixedWidth(120);
-    return d;
-}
 } // namespace precord
 
 namespace {
 QPushButton* commandButton(QWidget* parent, const QString& name, const QString& caption)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
+    QPushButton* b = widgets::button(parent, name, caption);
     b->setMinimumSize(100, 32);
     return b;
 }

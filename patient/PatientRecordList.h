@@ -159,8 +159,4 @@ constexpr int kReadAgain = 2;
 // What runEditor makes of the edit form's result: the key of the saved row,
 // an empty key (read the list again, locate nothing) or nothing at all.
 std::optional<QVariant> editorOutcome(int dialogResult, const QVariant& savedKey);
-// A caption of the edit forms' grids, right-aligned beside its field.
-QLabel* caption(QWidget* parent, const QString& text);
-// A date field of the edit forms: yyyy/MM/dd with a calendar, from 1900.
-QDateEdit* dateEdit(QWidget* parent, const QString& name);
 } // namespace precord

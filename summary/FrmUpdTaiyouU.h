@@ -6,6 +6,7 @@
 // keeps an autosave copy of the narrative texts in the data folder.
 
 #include "app/FrmOBaseU.h"
+#include "controls/CheckDateEdit.h"
 
 #include <QDate>
 #include <functional>
@@ -29,22 +30,6 @@ class QTimer;
 class TDBGrid;
 class TNumberEdit;
 class TQuery;
-
-// A date picker with a check box in front: unchecked means "no date".
-class TCheckDateEdit : public QWidget {
-public:
-    explicit TCheckDateEdit(QWidget* parent = nullptr);
-    bool checked() const;
-    void setChecked(bool on);
-    QDate date() const;
-    void setDate(const QDate& d);
-    QCheckBox* checkBox() const { return FCheck; }
-    QDateEdit* dateEdit() const { return FDate; }
-
-private:
-    QCheckBox* FCheck;
-    QDateEdit* FDate;
-};
 
 class TFrmUpdTaiyou : public TFrmOBase {
     Q_OBJECT

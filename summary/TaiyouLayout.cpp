@@ -8,6 +8,7 @@
 
 #include "app/Theme.h"
 #include "controls/DBGrid.h"
+#include "controls/CheckDateEdit.h"
 #include "controls/NumberEdit.h"
 #include "db/Query.h"
 #include "summary/TaiyouSections.h"
@@ -30,76 +31,6 @@
 #include <QVBoxLayout>
 
 using taiyouSections::kSections;
-
-namespace {
-
-QLabel* valueLabel(QWidget* parent, const char* name, int minWidth)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    theme::setBackground(l, Qt::white);
-    l->setMinimumWidth(minWidth);
-    l->setMinimumHeight(20);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& hint = {})
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    if (!hint.isEmpty()) {
-        b->setToolTip(hint);
-        b->setStatusTip(hint);
-    }
-    b->setAutoDefault(false);
-    return b;
-}
-
-QComboBox* combo(QWidget* parent, const char* name, int width)
-{
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QString::fromLatin1(name));
-    c->setMinimumWidth(width);
-    c->setMaxVisibleItems(20);
-    return c;
-}
-
-QLabel* caption(QWidget* parent, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
-
-
-} // namespace
-
-// ---------------------------------------------------------------- TCheckDateEdit
-
-TCheckDateEdit::TCheckDateEdit(QWidget* parent) : QWidget(parent)
-{
-    auto* h = new QHBoxLayout(this);
-    h->setContentsMargins(0, 0, 0, 0);
-    h->setSpacing(2);
-    FCheck = new QCheckBox(this);
-    FCheck->setObjectName(QStringLiteral("cbCheck"));
-    FDate = new QDateEdit(this);
-    FDate->setObjectName(QStringLiteral("dtpDate"));
-    FDate->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-    FDate->setCalendarPopup(true);
-    FDate->setMinimumDate(QDate(1900, 1, 1));
-    FDate->setEnabled(false);
-    h->addWidget(FCheck);
-    h->addWidget(FDate, 1);
-    QObject::connect(FCheck, &QCheckBox::toggled, FDate, &QWidget::setEnabled);
-}
-
-bool TCheckDateEdit::checked() const { return FCheck->isChecked(); }
-void TCheckDateEdit::setChecked(bool on) { FCheck->setChecked(on); }
-QDate TCheckDateEdit::date() const { return FDate->date(); }
-void TCheckDateEdit::setDate(const QDate& d) { FDate->setDate(d); }
 
 // ---------------------------------------------------------------- construction
 
@@ -165,9 +96,9 @@ QWidget* TFrmUpdTaiyou::buildPatientBlock()
     tf.setPixelSize(18);
     tf.setBold(true);
     title->setFont(tf);
-    lblKNO = valueLabel(box, "lblKNO", 70);
+    lblKNO = widgets::valueLabel(box, "lblKNO", 70);
     lblKNO->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblVERNO = valueLabel(box, "lblVERNO", 30);
+    lblVERNO = widgets::valueLabel(box, "lblVERNO", 30);
     lblVERNO->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblKNO->setFixedHeight(20);
     lblVERNO->setFixedHeight(20);
@@ -196,10 +127,10 @@ QWidget* TFrmUpdTaiyou::buildPatientBlock()
     grp->setObjectName(QStringLiteral("grpMnt"));
     auto* gh = new QHBoxLayout(grp);
     gh->setContentsMargins(4, 2, 4, 2);
-    bbtnMntAl = button(grp, "bbtnMntAl", QStringLiteral("アレルギー情報"));
-    bbtnMntDev = button(grp, "bbtnMntDev", QStringLiteral("デバイス情報"));
-    bbtnMntByo = button(grp, "bbtnMntByo", QStringLiteral("病名登録"));
-    bbtnMntOpe = button(grp, "bbtnMntOpe", QStringLiteral("手術・手技登録"));
+    bbtnMntAl = widgets::button(grp, "bbtnMntAl", QStringLiteral("アレルギー情報"));
+    bbtnMntDev = widgets::button(grp, "bbtnMntDev", QStringLiteral("デバイス情報"));
+    bbtnMntByo = widgets::button(grp, "bbtnMntByo", QStringLiteral("病名登録"));
+    bbtnMntOpe = widgets::button(grp, "bbtnMntOpe", QStringLiteral("手術・手技登録"));
     for (QPushButton* b : {bbtnMntAl, bbtnMntDev, bbtnMntByo, bbtnMntOpe})
         gh->addWidget(b);
     line1->addWidget(grp);
@@ -207,34 +138,34 @@ QWidget* TFrmUpdTaiyou::buildPatientBlock()
 
     // Second line: the patient.
     nedtID = newPatientIdEdit(box);
-    bbtnIdSrc = button(box, "bbtnIdSrc", QStringLiteral("患者検索"));
-    lblKNJKANA = valueLabel(box, "lblKNJKANA", 180);
-    lblKNJNAME = valueLabel(box, "lblKNJNAME", 180);
+    bbtnIdSrc = widgets::button(box, "bbtnIdSrc", QStringLiteral("患者検索"));
+    lblKNJKANA = widgets::valueLabel(box, "lblKNJKANA", 180);
+    lblKNJNAME = widgets::valueLabel(box, "lblKNJNAME", 180);
     QFont nf = lblKNJNAME->font();
     nf.setPixelSize(16);
     nf.setBold(true);
     lblKNJNAME->setFont(nf);
-    lblSEX = valueLabel(box, "lblSEX", 40);
+    lblSEX = widgets::valueLabel(box, "lblSEX", 40);
     lblSEX->setAlignment(Qt::AlignCenter);
-    lblAGE = valueLabel(box, "lblAGE", 34);
+    lblAGE = widgets::valueLabel(box, "lblAGE", 34);
     lblAGE->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblBIRTH = valueLabel(box, "lblBIRTH", 190);
+    lblBIRTH = widgets::valueLabel(box, "lblBIRTH", 190);
 
     int c = 0;
-    g->addWidget(caption(box, QStringLiteral("患者ＩＤ")), 1, c++);
+    g->addWidget(widgets::caption(box, QStringLiteral("患者ＩＤ")), 1, c++);
     g->addWidget(nedtID, 1, c++);
     g->addWidget(bbtnIdSrc, 1, c++);
-    g->addWidget(caption(box, QStringLiteral("カナ")), 1, c++);
+    g->addWidget(widgets::caption(box, QStringLiteral("カナ")), 1, c++);
     g->addWidget(lblKNJKANA, 1, c++);
-    g->addWidget(caption(box, QStringLiteral("氏名")), 1, c++);
+    g->addWidget(widgets::caption(box, QStringLiteral("氏名")), 1, c++);
     g->addWidget(lblKNJNAME, 1, c++);
-    g->addWidget(caption(box, QStringLiteral("性別")), 1, c++);
+    g->addWidget(widgets::caption(box, QStringLiteral("性別")), 1, c++);
     g->addWidget(lblSEX, 1, c++);
     auto* age = new QHBoxLayout;
     age->addWidget(lblAGE);
     age->addWidget(new QLabel(QStringLiteral("才"), box));
     age->addSpacing(8);
-    age->addWidget(caption(box, QStringLiteral("生年月日")));
+    age->addWidget(widgets::caption(box, QStringLiteral("生年月日")));
     age->addWidget(lblBIRTH);
     age->addStretch(1);
     g->addLayout(age, 1, c++, 1, 3);
@@ -266,63 +197,60 @@ QWidget* TFrmUpdTaiyou::buildBasicBlock()
     v->setContentsMargins(6, 4, 6, 4);
     v->setSpacing(4);
 
-    dtpNDTE = new QDateEdit(pnlTop);
-    dtpNDTE->setObjectName(QStringLiteral("dtpNDTE"));
-    dtpNDTE->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-    dtpNDTE->setCalendarPopup(true);
-    dtpNDTE->setMinimumDate(QDate(1900, 1, 1));
-    dtpTDTE = new TCheckDateEdit(pnlTop);
+    dtpNDTE = widgets::datePicker(pnlTop, QStringLiteral("dtpNDTE"), widgets::TDateStyle::Kanji);
+    dtpTDTE = new TCheckDateEdit(pnlTop, QStringLiteral("cbTDTE"), QStringLiteral("dtpTDTEDate"),
+                                 widgets::TDateStyle::Kanji);
     dtpTDTE->setObjectName(QStringLiteral("dtpTDTE"));
-    bbtnSrcNyu = button(pnlTop, "bbtnSrcNyu", QStringLiteral("入院情報取込"));
-    cmbNSYU = combo(pnlTop, "cmbNSYU", 70);
+    bbtnSrcNyu = widgets::button(pnlTop, "bbtnSrcNyu", QStringLiteral("入院情報取込"));
+    cmbNSYU = widgets::combo(pnlTop, "cmbNSYU", 70);
     cmbNSYU->addItems({QStringLiteral("定例"), QStringLiteral("予定外")});
-    cmbKA = combo(pnlTop, "cmbKA", 140);
+    cmbKA = widgets::combo(pnlTop, "cmbKA", 140);
     nedtNYUCNT = new TNumberEdit(pnlTop);
     nedtNYUCNT->setObjectName(QStringLiteral("nedtNYUCNT"));
     nedtNYUCNT->setFigure(0);
     nedtNYUCNT->setMaxIntLength(4);
     nedtNYUCNT->setFixedWidth(44);
     nedtNYUCNT->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bbtnBase = button(pnlTop, "bbtnBase", QStringLiteral("基本情報登録"));
+    bbtnBase = widgets::button(pnlTop, "bbtnBase", QStringLiteral("基本情報登録"));
 
     auto* l1 = new QHBoxLayout;
-    l1->addWidget(caption(pnlTop, QStringLiteral("入院日")));
+    l1->addWidget(widgets::caption(pnlTop, QStringLiteral("入院日")));
     l1->addWidget(dtpNDTE);
     l1->addSpacing(6);
-    l1->addWidget(caption(pnlTop, QStringLiteral("退院日")));
+    l1->addWidget(widgets::caption(pnlTop, QStringLiteral("退院日")));
     l1->addWidget(dtpTDTE);
     l1->addWidget(bbtnSrcNyu);
     l1->addSpacing(6);
-    l1->addWidget(caption(pnlTop, QStringLiteral("入院種別")));
+    l1->addWidget(widgets::caption(pnlTop, QStringLiteral("入院種別")));
     l1->addWidget(cmbNSYU);
     l1->addSpacing(6);
-    l1->addWidget(caption(pnlTop, QStringLiteral("診療科")));
+    l1->addWidget(widgets::caption(pnlTop, QStringLiteral("診療科")));
     l1->addWidget(cmbKA);
     l1->addSpacing(6);
-    l1->addWidget(caption(pnlTop, QStringLiteral("入院回数")));
+    l1->addWidget(widgets::caption(pnlTop, QStringLiteral("入院回数")));
     l1->addWidget(nedtNYUCNT);
     l1->addWidget(new QLabel(QStringLiteral("回目(今回含む)"), pnlTop));
     l1->addStretch(1);
     l1->addWidget(bbtnBase);
     v->addLayout(l1);
 
-    cmbSYUDR = combo(pnlTop, "cmbSYUDR", 110);
-    cmbTANDR1 = combo(pnlTop, "cmbTANDR1", 110);
-    cmbTANDR2 = combo(pnlTop, "cmbTANDR2", 110);
-    cmbTANDR3 = combo(pnlTop, "cmbTANDR3", 110);
-    cmbWDR = combo(pnlTop, "cmbWDR", 110);
+    cmbSYUDR = widgets::combo(pnlTop, "cmbSYUDR", 110);
+    cmbTANDR1 = widgets::combo(pnlTop, "cmbTANDR1", 110);
+    cmbTANDR2 = widgets::combo(pnlTop, "cmbTANDR2", 110);
+    cmbTANDR3 = widgets::combo(pnlTop, "cmbTANDR3", 110);
+    cmbWDR = widgets::combo(pnlTop, "cmbWDR", 110);
     const char* const srcNames[5] = {"bbtnSrcSYUDR", "bbtnSrcTANDR1", "bbtnSrcTANDR2", "bbtnSrcTANDR3", "bbtnSrcWDR"};
     auto* l2 = new QHBoxLayout;
     for (int i = 0; i < 5; ++i) {
-        bbtnSrcDr[i] = button(pnlTop, srcNames[i], QStringLiteral("…"), QStringLiteral("検索する場合使用してください。"));
+        bbtnSrcDr[i] = widgets::button(pnlTop, srcNames[i], QStringLiteral("…"), QStringLiteral("検索する場合使用してください。"));
         bbtnSrcDr[i]->setFixedWidth(24);
         connect(bbtnSrcDr[i], &QPushButton::clicked, this, [this, i] { bbtnSrcDrClick(i); });
         if (i == 0)
-            l2->addWidget(caption(pnlTop, QStringLiteral("主治医")));
+            l2->addWidget(widgets::caption(pnlTop, QStringLiteral("主治医")));
         else if (i == 1)
-            l2->addWidget(caption(pnlTop, QStringLiteral("担当医")));
+            l2->addWidget(widgets::caption(pnlTop, QStringLiteral("担当医")));
         else if (i == 4)
-            l2->addWidget(caption(pnlTop, QStringLiteral("記載医")));
+            l2->addWidget(widgets::caption(pnlTop, QStringLiteral("記載医")));
         l2->addWidget(doctorList(i));
         l2->addWidget(bbtnSrcDr[i]);
         l2->addSpacing(i == 0 || i == 3 ? 10 : 2);
@@ -335,7 +263,7 @@ QWidget* TFrmUpdTaiyou::buildBasicBlock()
     edtNYURIYU->setMaxLength(128);
     edtNYURIYU->setStyleSheet(theme::focusEditStyle());
     auto* l3 = new QHBoxLayout;
-    l3->addWidget(caption(pnlTop, QStringLiteral("主訴または入院理由")));
+    l3->addWidget(widgets::caption(pnlTop, QStringLiteral("主訴または入院理由")));
     l3->addWidget(edtNYURIYU, 1);
     v->addLayout(l3);
 
@@ -385,9 +313,9 @@ QWidget* TFrmUpdTaiyou::buildNarrativePages()
         head->addWidget(l);
         head->addStretch(1);
         if (i == 0) {
-            bbtnSTpl = button(page, "bbtnSTpl", QStringLiteral("標準テンプレート"));
-            bbtnKTpl = button(page, "bbtnKTpl", QStringLiteral("個人テンプレート"));
-            bbtnCopy = button(page, "bbtnCopy", QStringLiteral("過去サマリ情報複写"));
+            bbtnSTpl = widgets::button(page, "bbtnSTpl", QStringLiteral("標準テンプレート"));
+            bbtnKTpl = widgets::button(page, "bbtnKTpl", QStringLiteral("個人テンプレート"));
+            bbtnCopy = widgets::button(page, "bbtnCopy", QStringLiteral("過去サマリ情報複写"));
             head->addWidget(bbtnSTpl);
             head->addWidget(bbtnKTpl);
             head->addWidget(bbtnCopy);
@@ -420,8 +348,8 @@ QWidget* TFrmUpdTaiyou::buildLists()
         h->addWidget(del);
         return h;
     };
-    bbtnTAIBYOADD = button(pnlMRight, "bbtnTAIBYOADD", QStringLiteral("登録"));
-    bbtnTAIBYODEL = button(pnlMRight, "bbtnTAIBYODEL", QStringLiteral("削除"));
+    bbtnTAIBYOADD = widgets::button(pnlMRight, "bbtnTAIBYOADD", QStringLiteral("登録"));
+    bbtnTAIBYODEL = widgets::button(pnlMRight, "bbtnTAIBYODEL", QStringLiteral("削除"));
     dbgTAIBYO = new TDBGrid(pnlMRight);
     dbgTAIBYO->setObjectName(QStringLiteral("dbgTAIBYO"));
     dbgTAIBYO->setQuery(ADOQTAIBYO);
@@ -433,8 +361,8 @@ QWidget* TFrmUpdTaiyou::buildLists()
     v->addLayout(heading(QStringLiteral("退院時診断一覧"), bbtnTAIBYOADD, bbtnTAIBYODEL));
     v->addWidget(dbgTAIBYO, 1);
 
-    bbtnOPEADD = button(pnlMRight, "bbtnOPEADD", QStringLiteral("登録"));
-    bbtnOPEDEL = button(pnlMRight, "bbtnOPEDEL", QStringLiteral("削除"));
+    bbtnOPEADD = widgets::button(pnlMRight, "bbtnOPEADD", QStringLiteral("登録"));
+    bbtnOPEDEL = widgets::button(pnlMRight, "bbtnOPEDEL", QStringLiteral("削除"));
     dbgOPE = new TDBGrid(pnlMRight);
     dbgOPE->setObjectName(QStringLiteral("dbgOPE"));
     dbgOPE->setQuery(ADOQOPE);
@@ -485,7 +413,7 @@ QWidget* TFrmUpdTaiyou::buildBottomBar()
         s->setObjectName(QString::fromLatin1(names[i][1]));
         s->setAlignment(Qt::AlignCenter);
         s->setFixedHeight(16);
-        auto* b = button(bar, names[i][0], texts[i]);
+        auto* b = widgets::button(bar, names[i][0], texts[i]);
         b->setCheckable(true);
         b->setMinimumWidth(80);
         b->setStyleSheet(QStringLiteral("QPushButton:checked { background-color: rgb(255, 255, 200); "
@@ -507,13 +435,13 @@ QWidget* TFrmUpdTaiyou::buildBottomBar()
         *dtms[i] = d;
         connect(b, &QPushButton::clicked, this, [this, i](bool down) { stageClicked(i, down); });
     }
-    bbtnAftUpd = button(bar, "bbtnAftUpd", QStringLiteral("完成後修正"),
+    bbtnAftUpd = widgets::button(bar, "bbtnAftUpd", QStringLiteral("完成後修正"),
                         QStringLiteral("完成後Versionを上げて修正します。"));
     bbtnAftUpd->hide();
     h->addWidget(bbtnAftUpd);
     h->addStretch(1);
-    bbtnUpdate = button(bar, "bbtnUpdate", QStringLiteral("　登　録"), QStringLiteral("登録します。"));
-    bbtnClose = button(bar, "bbtnClose", QStringLiteral("閉じる"), QStringLiteral("処理を終了します。"));
+    bbtnUpdate = widgets::button(bar, "bbtnUpdate", QStringLiteral("　登　録"), QStringLiteral("登録します。"));
+    bbtnClose = widgets::button(bar, "bbtnClose", QStringLiteral("閉じる"), QStringLiteral("処理を終了します。"));
     for (QPushButton* b : {bbtnUpdate, bbtnClose}) {
         b->setMinimumSize(96, 32);
         h->addWidget(b);

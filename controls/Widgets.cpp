@@ -1,0 +1,79 @@
+#include "controls/Widgets.h"
+
+#include "app/Theme.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace widgets {
+
+QLabel* label(QWidget* parent, const QString& text, const QString& name)
+{
+    auto* l = new QLabel(text, parent);
+    if (!name.isEmpty())
+        l->setObjectName(name);
+    return l;
+}
+
+QLabel* caption(QWidget* parent, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+QLabel* valueLabel(QWidget* parent, const QString& name, int minWidth)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    theme::setBackground(l, Qt::white);
+    l->setMinimumWidth(minWidth);
+    l->setMinimumHeight(20);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QString& hint)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    if (!hint.isEmpty()) {
+        b->setToolTip(hint);
+        b->setStatusTip(hint);
+    }
+    b->setAutoDefault(false);
+    return b;
+}
+
+QComboBox* combo(QWidget* parent, const QString& name, int minWidth)
+{
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setMinimumWidth(minWidth);
+    c->setMaxVisibleItems(20);
+    return c;
+}
+
+QDateEdit* datePicker(QWidget* parent, const QString& name, TDateStyle style, const QDate& date)
+{
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(name);
+    d->setCalendarPopup(true);
+    d->setMinimumDate(QDate(1900, 1, 1));
+    if (style == TDateStyle::Slash) {
+        d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        d->setFixedWidth(120);
+    } else {
+        d->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
+    }
+    if (date.isValid())
+        d->setDate(date);
+    return d;
+}
+
+} // namespace widgets

@@ -1,0 +1,34 @@
+#pragma once
+// The small widgets every form builds the same way: captions, read-only
+// value panels, command buttons, drop-down lists and date pickers. One place
+// decides how they look, so the forms stay alike.
+
+#include <QDate>
+#include <QString>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace widgets {
+
+// A plain label; the name is optional.
+QLabel* label(QWidget* parent, const QString& text, const QString& name = {});
+// A field caption, right-aligned in front of its field.
+QLabel* caption(QWidget* parent, const QString& text);
+// A read-only value in a sunken white panel; its text can be selected and copied.
+QLabel* valueLabel(QWidget* parent, const QString& name, int minWidth);
+// A command button that never becomes the dialog's default on focus.
+QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QString& hint = {});
+QComboBox* combo(QWidget* parent, const QString& name, int minWidth);
+
+enum class TDateStyle {
+    Slash,  // "2024/04/01", fixed width: the patient record forms
+    Kanji,  // "2024年4月1日": the main window and the summary editor
+};
+// A date picker with its calendar popup, from 1900-01-01 on.
+QDateEdit* datePicker(QWidget* parent, const QString& name, TDateStyle style, const QDate& date = {});
+
+} // namespace widgets
