@@ -162,30 +162,8 @@ bool TPrtTaiyou::loadHead(int kno, int verno)
 
 void TPrtTaiyou::loadAllergies()
 {
-    // Entries of the same day keep the order they were registered in.
-    QString sql = QStringLiteral(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0)");
-    if (head.TDTE.isValid())
-        sql += QStringLiteral(R"( AND TO_CHAR("ADDDTE",'YYYYMMDD') <= :TDTE)");
-    sql += QStringLiteral(R"( ORDER BY "ADDDTE", "RNO")");
     try {
-        FQuery.setSql(sql);
-        FQuery.setInt64(QStringLiteral("ID"), head.ID);
-        if (head.TDTE.isValid())
-            FQuery.setText(QStringLiteral("TDTE"), rec::yyyymmdd(head.TDTE), 8);
-        FQuery.open();
-        for (; !FQuery.eof(); FQuery.next()) {
-            TrecAlle a;
-            a.HKBN = num(FQuery, "HKBN");
-            a.ADDDTE = dateOf(FQuery.field(QStringLiteral("ADDDTE")));
-            a.ALLEHIN = str(FQuery, "ALLEHIN", 128);
-            a.HANNOU = str(FQuery, "HANNOU", 128);
-            a.HJIKI = str(FQuery, "HJIKI", 8);
-            a.KAFAMY = num(FQuery, "KAFAMY");
-            a.KAHOSP = num(FQuery, "KAHOSP");
-            a.COMM = str(FQuery, "COMM", 200);
-            aryAlle.push_back(a);
-        }
-        FQuery.close();
+        aryAlle = readAllergies(FQuery, head.ID, head.TDTE);
     } catch (const std::exception&) {
         FQuery.close();
         aryAlle.clear();
@@ -194,24 +172,8 @@ void TPrtTaiyou::loadAllergies()
 
 void TPrtTaiyou::loadDevices()
 {
-    QString sql = QStringLiteral(R"(SELECT * FROM "KLOV"."M_DEVICE" WHERE "ID" = :ID AND "DELKBN" = 0)");
-    if (head.TDTE.isValid())
-        sql += QStringLiteral(R"( AND TO_CHAR("ADDDTE",'YYYYMMDD') <= :TDTE)");
-    sql += QStringLiteral(R"( ORDER BY "ADDDTE", "RNO")");
     try {
-        FQuery.setSql(sql);
-        FQuery.setInt64(QStringLiteral("ID"), head.ID);
-        if (head.TDTE.isValid())
-            FQuery.setText(QStringLiteral("TDTE"), rec::yyyymmdd(head.TDTE), 8);
-        FQuery.open();
-        for (; !FQuery.eof(); FQuery.next()) {
-            TrecDevi d;
-            d.ADDDTE = dateOf(FQuery.field(QStringLiteral("ADDDTE")));
-            d.DEVICE = str(FQuery, "DEVICE", 200);
-            d.COMM = str(FQuery, "COMM", 200);
-            aryDevi.push_back(d);
-        }
-        FQuery.close();
+        aryDevi = readDevices(FQuery, head.ID, head.TDTE);
     } catch (const std::exception&) {
         FQuery.close();
         aryDevi.clear();

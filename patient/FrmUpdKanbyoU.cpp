@@ -35,9 +35,7 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
     setObjectName(QStringLiteral("TFrmUpdKanbyo"));
     setWindowTitle(QStringLiteral("患者病名登録"));
     QWidget* a = recordArea();
-    auto* g = new QGridLayout(a);
-    g->setContentsMargins(0, 10, 0, 6);
-    g->setVerticalSpacing(8);
+    QGridLayout* g = recordGrid();
 
     dtpADDDTE = widgets::datePicker(a, QStringLiteral("dtpADDDTE"), widgets::TDateStyle::Slash);
     g->addWidget(widgets::caption(a, QStringLiteral("登録日")), 0, 0);

@@ -51,9 +51,7 @@ TFrmUpdKanope::TFrmUpdKanope(QWidget* parent) : TFrmPatientRecordEdit(parent), F
     setObjectName(QStringLiteral("TFrmUpdKanope"));
     setWindowTitle(QStringLiteral("患者手術・処置登録"));
     QWidget* a = recordArea();
-    auto* g = new QGridLayout(a);
-    g->setContentsMargins(0, 10, 0, 6);
-    g->setVerticalSpacing(8);
+    QGridLayout* g = recordGrid();
 
     dtpOPEDTE = widgets::datePicker(a, QStringLiteral("dtpOPEDTE"), widgets::TDateStyle::Slash);
     g->addWidget(widgets::caption(a, QStringLiteral("実施日")), 0, 0);

@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -211,6 +212,7 @@ bool TFrmPatientRecordList::currentIsHistory() const
 
 void TFrmPatientRecordList::afterSave(const QVariant& key)
 {
+    loadHeader(nedtID->asInt64());
     openList();
     dbgMei->locate(locateField(), key);
 }
@@ -376,4 +378,14 @@ void TFrmPatientRecordEdit::bbtnInsertClick()
     default:
         break;
     }
+}
+
+QGridLayout* TFrmPatientRecordEdit::recordGrid()
+{
+    if (!FGrid) {
+        FGrid = new QGridLayout(FArea);
+        FGrid->setContentsMargins(0, 10, 0, 6);
+        FGrid->setVerticalSpacing(8);
+    }
+    return FGrid;
 }

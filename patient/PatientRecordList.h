@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QDateEdit;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -143,11 +144,15 @@ protected:
     virtual void commitNumbers() = 0;
     // Puts the body controls below the patient strip.
     QWidget* recordArea() const { return FArea; }
+    // The grid of captions and fields on the record area, laid out alike in
+    // every edit form.
+    QGridLayout* recordGrid();
 
     void showEvent(QShowEvent* e) override;
 
 private:
     QWidget* FArea;
+    QGridLayout* FGrid = nullptr;
     bool FShown = false;
 };
 

@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/MsgBox.h"
 #include "app/Theme.h"
+#include "app/SjisText.h"
 #include "app/UntDM.h"
 #include "app/WaitCursor.h"
 #include "controls/EraText.h"
@@ -36,6 +37,78 @@ bool readPatient(qint64 id, TPrtPatient& p)
     p.adr = s("ADR1") + s("ADR2");
     p.tel = s("TEL").trimmed().isEmpty() ? s("KEITAI") : s("TEL");
     return true;
+}
+
+namespace {
+QDate entryDate(const TQuery& q)
+{
+    const TField f = q.field(QStringLiteral("ADDDTE"));
+    if (f.isNull())
+        return {};
+    const QDate d = f.asDate();
+    return rec::isAbsentDate(d) ? QDate() : d;
+}
+
+QString entryText(const TQuery& q, const char* name, int capacity)
+{
+    const TField f = q.field(QLatin1String(name));
+    return f.isNull() ? QString() : sjis::cutToBytes(f.asString(), capacity);
+}
+
+int entryNumber(const TQuery& q, const char* name)
+{
+    const TField f = q.field(QLatin1String(name));
+    return f.isNull() ? 0 : f.asInteger();
+}
+
+// Opens the live entries of one of the two tables, in print order.
+void openEntries(TQuery& q, const QString& table, qint64 id, const QDate& until)
+{
+    QString sql = QStringLiteral(R"(SELECT * FROM "KLOV"."%1" WHERE "ID" = :ID AND "DELKBN" = 0)").arg(table);
+    if (until.isValid())
+        sql += QStringLiteral(R"( AND TO_CHAR("ADDDTE",'YYYYMMDD') <= :TDTE)");
+    sql += QStringLiteral(R"( ORDER BY "ADDDTE", "RNO")");
+    q.setSql(sql);
+    q.setInt64(QStringLiteral("ID"), id);
+    if (until.isValid())
+        q.setText(QStringLiteral("TDTE"), rec::yyyymmdd(until), 8);
+    q.open();
+}
+} // namespace
+
+std::vector<TrecAlle> readAllergies(TQuery& q, qint64 id, const QDate& until)
+{
+    openEntries(q, QStringLiteral("M_ALLERGY"), id, until);
+    std::vector<TrecAlle> rows;
+    for (; !q.eof(); q.next()) {
+        TrecAlle a;
+        a.HKBN = entryNumber(q, "HKBN");
+        a.ADDDTE = entryDate(q);
+        a.ALLEHIN = entryText(q, "ALLEHIN", 128);
+        a.HANNOU = entryText(q, "HANNOU", 128);
+        a.HJIKI = entryText(q, "HJIKI", 8);
+        a.KAFAMY = entryNumber(q, "KAFAMY");
+        a.KAHOSP = entryNumber(q, "KAHOSP");
+        a.COMM = entryText(q, "COMM", 200);
+        rows.push_back(a);
+    }
+    q.close();
+    return rows;
+}
+
+std::vector<TrecDevi> readDevices(TQuery& q, qint64 id, const QDate& until)
+{
+    openEntries(q, QStringLiteral("M_DEVICE"), id, until);
+    std::vector<TrecDevi> rows;
+    for (; !q.eof(); q.next()) {
+        TrecDevi d;
+        d.ADDDTE = entryDate(q);
+        d.DEVICE = entryText(q, "DEVICE", 200);
+        d.COMM = entryText(q, "COMM", 200);
+        rows.push_back(d);
+    }
+    q.close();
+    return rows;
 }
 
 // ---------------------------------------------------------------- document

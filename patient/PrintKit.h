@@ -15,6 +15,7 @@
 #include <vector>
 
 class QWidget;
+class TQuery;
 class TplPrev;
 class TplSetPrinter;
 
@@ -71,6 +72,13 @@ struct TPrtPatient {
 
 // Reads the patient's current row; false when there is none.
 bool readPatient(qint64 id, TPrtPatient& p);
+
+// The patient's live allergy and device entries by registration date (the
+// entries of one day in the order they were registered), texts cut to the
+// byte capacity of their record; with a valid `until` only those registered
+// on or before it. Database errors propagate.
+std::vector<TrecAlle> readAllergies(TQuery& q, qint64 id, const QDate& until = {});
+std::vector<TrecDevi> readDevices(TQuery& q, qint64 id, const QDate& until = {});
 
 // ---- document ---------------------------------------------------------------
 

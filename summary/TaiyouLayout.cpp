@@ -3,6 +3,8 @@
 
 #include "summary/FrmUpdTaiyouU.h"
 #include "patient/PatientHeader.h"
+#include "patient/FrmMntAllergyU.h"
+#include "patient/FrmMntDeviceU.h"
 #include "patient/FrmMntKanbyoU.h"
 #include "patient/FrmMntKanopeU.h"
 
@@ -185,6 +187,8 @@ QWidget* TFrmUpdTaiyou::buildPatientBlock()
         OpenKanopeList(this, nedtID->asInt64());
         LoadOperations();
     });
+    connect(bbtnMntAl, &QPushButton::clicked, this, [this] { OpenAllergyList(this, nedtID->asInt64()); });
+    connect(bbtnMntDev, &QPushButton::clicked, this, [this] { OpenDeviceList(this, nedtID->asInt64()); });
     return box;
 }
 
