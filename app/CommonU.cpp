@@ -7,8 +7,10 @@
 #include "db/KanjaRecord.h"
 #include "db/Errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <optional>
@@ -16,6 +18,17 @@
 namespace CommonU {
 
 QString iniPath() { return G().dataFolder + QStringLiteral("klov.ini"); }
+
+QString HelpFile()
+{
+    const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    for (const char* name : {"KLOV.chm", "KLOV.html", "help/index.html"}) {
+        const QString path = dir + QString::fromLatin1(name);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return {};
+}
 
 // --- klov.ini ----------------------------------------------------------------
 // Sections "[NAME]" and lines "KEY=value". Names match without regard to

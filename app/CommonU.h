@@ -14,6 +14,10 @@ namespace CommonU {
 // Full path of klov.ini in the data folder.
 QString iniPath();
 
+// The help file next to the program: KLOV.chm, or on this platform an HTML
+// help; "" when there is none.
+QString HelpFile();
+
 // Each call opens klov.ini afresh. A read reports false and leaves `value`
 // untouched when the file does not exist; otherwise true and the value
 // (empty, or 0 for integers, when the key is missing or not a number).

@@ -18,6 +18,8 @@ public:
     QPushButton* btnOK;
 
     static QString versionText() { return QStringLiteral(KLOV_VERSION); }
+    // The product name the program shows in this dialog.
+    static QString productName() { return QStringLiteral("退院サマリー作成支援システム「ＫＬＯＶ」"); }
     static QString supportMail() { return QStringLiteral("mailto:klov-support@example.jp"); }
     void openMail();
 

@@ -4,6 +4,7 @@
 #include "controls/PlPrevForm.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -348,28 +349,48 @@ bool TplPrev::Print()
         msg::warning(parentWidget(), kNoPrinter, QStringLiteral(" 印刷"));
         return false;
     }
-    return !PrintTo(*printer).empty();
+    return Print(*printer);
 }
 
-std::vector<int> TplPrev::PrintTo(QPrinter& printer)
+bool TplPrev::Print(QPrinter& printer)
 {
-    std::vector<int> printed;
+    if (FPages.empty()) {
+        msg::warning(parentWidget(), kNothingDrawn, kComponentCaption);
+        return false;
+    }
+    const TPrintResult result = PrintTo(printer);
+    if (!result.ok())
+        msg::warning(FForm ? static_cast<QWidget*>(FForm) : parentWidget(), result.error);
+    return result.ok();
+}
+
+TplPrev::TPrintResult TplPrev::PrintTo(QPrinter& printer)
+{
+    TPrintResult result;
     const auto [from, to] = NormalizeRange(FPrintFromPage, FPrintToPage, RecordedPages());
     if (from > to)
-        return printed;
+        return result;
+    result.asked = to - from + 1;
     TCursorGuard cursor(FCursor);
     printer.setDocName(DocTitle());
     printer.setFullPage(true);
     QPainter painter;
-    if (!painter.begin(&printer))
-        return printed;
+    if (!painter.begin(&printer)) {
+        result.error = kCannotOpenPrinter;
+        return result;
+    }
+    auto printedSoFar = [&] {
+        return QStringLiteral("（%1頁中%2頁を印刷しました）").arg(result.asked).arg(result.pages.size());
+    };
     // Full-page mode: the printer's origin is the corner of the sheet, so
     // tenths of a millimetre map straight onto its pixels.
     const double res = printer.resolution();
     const QRectF sheet(0, 0, FPaper.width * res / 254.0, FPaper.height * res / 254.0);
     for (int page = from; page <= to; ++page) {
-        if (page != from && !printer.newPage())
+        if (page != from && !printer.newPage()) {
+            result.error = QStringLiteral("印刷中にページを開始できませんでした。") + printedSoFar();
             break;
+        }
         painter.save();
         if (FInversePrint) {
             painter.translate(sheet.width(), sheet.height());
@@ -377,10 +398,16 @@ std::vector<int> TplPrev::PrintTo(QPrinter& printer)
         }
         DrawPage(painter, page, sheet);
         painter.restore();
-        printed.push_back(page);
+        result.pages.push_back(page);
     }
-    painter.end();  // the job ends even when a page failed
-    return printed;
+    const bool failed = printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted;
+    const bool ended = painter.end();  // the job ends even when a page failed
+    if (result.ok() && (failed || !ended))
+        result.error = QStringLiteral("印刷を完了できませんでした。") + printedSoFar();
+    if (result.ok() && printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
+        && !QFileInfo::exists(printer.outputFileName()))
+        result.error = QStringLiteral("PDFファイルを保存できませんでした。");
+    return result;
 }
 
 // ---------------------------------------------------------------- output
@@ -442,7 +469,8 @@ bool TplPrev::SavePdf(const QString& fileName) const
         }
         DrawPage(painter, page, sheet);
     }
-    return painter.end() && ok;
+    // The writer reports no write errors of its own: the file must be there.
+    return painter.end() && ok && QFileInfo(fileName).isFile() && QFileInfo(fileName).size() > 0;
 }
 
 // ---------------------------------------------------------------- font

@@ -51,6 +51,9 @@ class QWidget;
 class TplPrevForm;
 
 enum TDrawType { dtNone, dtCont, dtStat };
+
+// Told to the user when the printer cannot be opened for a print job.
+inline const QString kCannotOpenPrinter = QStringLiteral("プリンタを開けませんでした。");
 enum TZoomType { ztWholePage, ztPageWidth, ztOther };
 
 // Options of StringListOut (foJustify is bit 0, so an options value of 1
@@ -155,10 +158,20 @@ public:
     TplPrevForm* ActiveForm() const { return FForm; }
     // Prints pages FPrintFromPage..FPrintToPage on the attached printer.
     // Refused with a message when nothing was recorded or no printer exists.
+    // True only when every page of the range went to the printer.
     bool Print();
-    // Prints the range onto the given printer (used by Print(), and usable
-    // with a PDF-backed QPrinter). Returns the pages printed, in order.
-    std::vector<int> PrintTo(QPrinter& printer);
+    // As Print(), onto the given printer (a PDF-backed QPrinter included):
+    // a failure is reported to the user with a warning.
+    bool Print(QPrinter& printer);
+    // Prints the range onto the given printer without any message: the
+    // pages printed, in order, and what went wrong ("" when nothing did).
+    struct TPrintResult {
+        std::vector<int> pages;
+        int asked = 0;     // pages in the range
+        QString error;     // text for the user, "" on success
+        bool ok() const { return error.isEmpty(); }
+    };
+    TPrintResult PrintTo(QPrinter& printer);
     // The range Print() uses: from/to ordered, limited to the page count,
     // 0 or less meaning the first resp. the last page.
     static std::pair<int, int> NormalizeRange(int from, int to, int pageCount);

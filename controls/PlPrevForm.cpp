@@ -1,5 +1,7 @@
 #include "controls/PlPrevForm.h"
 
+#include "app/CommonU.h"
+#include "app/FrmVerU.h"
 #include "app/MsgBox.h"
 #include "controls/PlPrev.h"
 
@@ -7,6 +9,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -21,6 +24,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -101,10 +105,12 @@ TplPrevForm::TplPrevForm(TplPrev* prev, QWidget* parent)
                       opt.testFlag(boPageWidth)),
             &QAction::triggered, this, &TplPrevForm::PageWidth);
     FToolBar->addSeparator();
-    // Help and version information have no action in this program.
-    addButton(QStringLiteral("btnHelp"), QStringLiteral("ヘルプ"), QStringLiteral("ヘルプ"), opt.testFlag(boHelp));
-    addButton(QStringLiteral("btnAbout"), QStringLiteral("情報"), QStringLiteral("バージョン情報"),
-              opt.testFlag(boAbout));
+    connect(addButton(QStringLiteral("btnHelp"), QStringLiteral("ヘルプ"), QStringLiteral("ヘルプ"),
+                      opt.testFlag(boHelp)),
+            &QAction::triggered, this, &TplPrevForm::HelpClick);
+    connect(addButton(QStringLiteral("btnAbout"), QStringLiteral("情報"), QStringLiteral("バージョン情報"),
+                      opt.testFlag(boAbout)),
+            &QAction::triggered, this, &TplPrevForm::AboutClick);
     connect(addButton(QStringLiteral("btnClose"), QStringLiteral("閉じる"), QStringLiteral("閉じる"),
                       opt.testFlag(boClose)),
             &QAction::triggered, this, &QDialog::reject);
@@ -163,6 +169,9 @@ TplPrevForm::~TplPrevForm() = default;
 QAction* TplPrevForm::addButton(const QString& name, const QString& text, const QString& hint, bool visible)
 {
     auto* a = new QAction(text, this);
+    // A tool button shows the icon text, which Qt derives from the text with
+    // the "&" removed; set it as is so that the button keeps its Alt key.
+    a->setIconText(text);
     a->setObjectName(name);
     a->setToolTip(hint);
     a->setStatusTip(hint);
@@ -359,7 +368,7 @@ void TplPrevForm::PrintClick()
         FPrev->FPrintFromPage = 1;
         FPrev->FPrintToPage = count;
     }
-    FPrev->Print();
+    FPrev->Print();  // a failed print is reported by Print itself
     FPrev->SetPageNumber(current);
     showPage();
 }
@@ -416,15 +425,49 @@ void TplPrevForm::PrintWindow()
         msg::warning(this, kNoPrinter, QStringLiteral("　印刷"));
         return;
     }
+    PrintWindowTo(*printer);
+}
+
+bool TplPrevForm::PrintWindowTo(QPrinter& printer)
+{
     const QPixmap shot = grab();
-    printer->setDocName(FPrev->DocTitle());
+    printer.setDocName(FPrev->DocTitle());
     QPainter p;
-    if (!p.begin(printer))
-        return;
+    if (!p.begin(&printer)) {
+        msg::warning(this, kCannotOpenPrinter);
+        return false;
+    }
     const QRect page = p.viewport();
     const QSize fitted = shot.size().scaled(page.size(), Qt::KeepAspectRatio);
     p.drawPixmap(QRect(page.topLeft(), fitted), shot);
-    p.end();
+    if (!p.end()) {
+        msg::warning(this, QStringLiteral("印刷を完了できませんでした。"));
+        return false;
+    }
+    return true;
+}
+
+void TplPrevForm::HelpClick()
+{
+    const QString file = CommonU::HelpFile();
+    if (!file.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        return;
+    msg::information(this, QStringLiteral("印刷プレビューの操作\n\n"
+                                          "印刷 (Alt+P)：印刷する頁を選んで印刷します。\n"
+                                          "PDF保存：PDFファイルに保存します。\n"
+                                          "先頭頁・前頁・次頁・最終頁：表示する頁を切り替えます。\n"
+                                          "縮小・拡大：表示を小さく・大きくします。\n"
+                                          "全体：頁全体を表示します。　頁幅：頁の横幅に合わせます。\n"
+                                          "頁はマウスでドラッグして動かせます。ホイールで上下に動きます。\n"
+                                          "右クリックで頁や画面のコピーができます。\n"
+                                          "Esc：プレビューを閉じます。"));
+}
+
+void TplPrevForm::AboutClick()
+{
+    TFrmVer ver(this);
+    ver.FstrName = TFrmVer::productName();
+    ver.exec();
 }
 
 void TplPrevForm::resizeEvent(QResizeEvent* e)

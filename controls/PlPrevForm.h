@@ -9,6 +9,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QScrollArea;
 class QStatusBar;
 class QToolBar;
@@ -36,6 +37,10 @@ public:
     void ZoomUp();
     void WholePage();
     void PageWidth();
+    // The program's help file, or a short note on the preview's buttons
+    // and keys when there is none; the version dialog.
+    void HelpClick();
+    void AboutClick();
 
     // Writes the document to the file, reports the outcome; true on success.
     bool SavePdfTo(const QString& fileName);
@@ -54,6 +59,8 @@ public:
     void CopyPage();
     void CopyWindow();
     void PrintWindow();
+    // Prints the window's picture on the printer; a failure is reported.
+    bool PrintWindowTo(QPrinter& printer);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -180,19 +181,30 @@ TPaperGeometry TplSetPrinter::PaperGeometry() const
         g.paperName = size.name();
         return g;
     }
-    const QPageLayout layout = FPrinter->pageLayout();
-    const int res = FPrinter->resolution();
-    const QRect full = layout.fullRectPixels(res);
-    const QRect paint = layout.paintRectPixels(res);
+    return GeometryOf(FPrinter->pageLayout(), FPrinter->resolution());
+}
+
+TPaperGeometry TplSetPrinter::GeometryOf(const QPageLayout& pageLayout, int resolution)
+{
+    // Printing runs in full-page mode, where the layout's paint rect is the
+    // whole sheet; the printable area comes from the minimum margins.
+    QPageLayout mm(pageLayout);
+    mm.setUnits(QPageLayout::Millimeter);
+    const QMarginsF m = mm.minimumMargins();
+    const int res = resolution > 0 ? resolution : 600;
+    const QRect full = pageLayout.fullRectPixels(res);
+    constexpr double eps = 1e-6;  // millimetres converted back and forth are not exact
+    TPaperGeometry g;
     g.dpiX = g.dpiY = res;
     g.pixelWidth = full.width();
     g.pixelHeight = full.height();
     g.width = tenthsFromPixels(full.width(), res);
     g.height = tenthsFromPixels(full.height(), res);
-    g.printLeft = static_cast<int>(std::ceil(paint.left() * 254.0 / res));
-    g.printTop = static_cast<int>(std::ceil(paint.top() * 254.0 / res));
-    g.printRight = tenthsFromPixels(paint.left() + paint.width(), res);
-    g.printBottom = tenthsFromPixels(paint.top() + paint.height(), res);
-    g.paperName = layout.pageSize().name();
+    g.printLeft = std::clamp(static_cast<int>(std::ceil(m.left() * 10.0 - eps)), 0, g.width);
+    g.printTop = std::clamp(static_cast<int>(std::ceil(m.top() * 10.0 - eps)), 0, g.height);
+    g.printRight = std::clamp(static_cast<int>(std::floor(g.width - m.right() * 10.0 + eps)), g.printLeft, g.width);
+    g.printBottom =
+        std::clamp(static_cast<int>(std::floor(g.height - m.bottom() * 10.0 + eps)), g.printTop, g.height);
+    g.paperName = pageLayout.pageSize().name();
     return g;
 }

@@ -22,6 +22,7 @@
 #include <QStringList>
 #include <memory>
 
+class QPageLayout;
 class QPrinter;
 class QWidget;
 
@@ -84,6 +85,11 @@ public:
     // Geometry of the selected paper: from the printer, or the internal
     // default paper when none is installed.
     TPaperGeometry PaperGeometry() const;
+
+    // Geometry of a printer's page layout at the given resolution. The
+    // printable area is the sheet less the layout's minimum margins (what
+    // the printer can reach), whatever margins or page mode are set.
+    static TPaperGeometry GeometryOf(const QPageLayout& layout, int resolution);
 
     // The platform printer with the applied settings; nullptr without one.
     QPrinter* Printer() const { return FPrinter.get(); }

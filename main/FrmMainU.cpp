@@ -1,5 +1,6 @@
 #include "main/FrmMainU.h"
 
+#include "app/CommonU.h"
 #include "app/FrmLoginU.h"
 #include "app/FrmVerU.h"
 #include "app/Globals.h"
@@ -678,13 +679,7 @@ void TFrmMain::CheckAutosave()
 
 QString TFrmMain::helpFile()
 {
-    const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    for (const char* name : {"KLOV.chm", "KLOV.html", "help/index.html"}) {
-        const QString path = dir + QString::fromLatin1(name);
-        if (QFileInfo::exists(path))
-            return path;
-    }
-    return {};
+    return CommonU::HelpFile();
 }
 
 void TFrmMain::N6Click()
@@ -697,6 +692,6 @@ void TFrmMain::N6Click()
 void TFrmMain::N8Click()
 {
     TFrmVer ver(this);
-    ver.FstrName = QStringLiteral("退院サマリー作成支援システム「ＫＬＯＶ」");
+    ver.FstrName = TFrmVer::productName();
     ver.exec();
 }

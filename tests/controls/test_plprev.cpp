@@ -1,5 +1,6 @@
 // Page recording: font sizes, drawing state, text placement, the flowed-text
-// layout, page ranges, printing refusals and PDF output.
+// layout, page ranges, printing refusals and failures, the printable area
+// and PDF output.
 
 #include "controls/PlPrev.h"
 #include "common/MsgRecorder.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -347,10 +349,54 @@ TEST_F(PlPrevTest, TenPagesWithRange12To3PrintPages3To10)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("range.pdf")));
     printer.setPageSize(QPageSize(QPageSize::A4));
-    const std::vector<int> printed = prev.PrintTo(printer);
-    EXPECT_EQ(printed, (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10}));
+    const TplPrev::TPrintResult printed = prev.PrintTo(printer);
+    EXPECT_TRUE(printed.ok());
+    EXPECT_EQ(printed.pages, (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(readPdf(dir.filePath(QStringLiteral("range.pdf"))).pages, 8);
     EXPECT_EQ(printer.docName(), QStringLiteral("印刷プレビュー"));
+}
+
+TEST_F(PlPrevTest, APrintThatCannotStartIsReportedAndNotCountedAsDone)
+{
+    recordPages(2);
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("missing/out.pdf")));  // begin fails
+    const TplPrev::TPrintResult quiet = prev.PrintTo(printer);
+    EXPECT_TRUE(quiet.pages.empty());
+    EXPECT_EQ(quiet.asked, 2);
+    EXPECT_EQ(quiet.error, QStringLiteral("プリンタを開けませんでした。"));
+
+    MsgRecorder rec;
+    EXPECT_FALSE(prev.Print(printer));
+    ASSERT_EQ(rec.boxes.size(), 1);
+    EXPECT_EQ(rec.boxes[0].kind, msg::TKind::Warning);
+    EXPECT_EQ(rec.boxes[0].text, QStringLiteral("プリンタを開けませんでした。"));
+
+    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    EXPECT_TRUE(prev.Print(printer));
+    EXPECT_EQ(rec.boxes.size(), 1);
+}
+
+TEST(PlSetPrinterGeometry, PrintableAreaIsTheSheetLessTheMinimumMargins)
+{
+    // Full-page mode, as printing uses it: the paint rect is the whole sheet,
+    // yet the printer cannot reach its edges.
+    QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Millimeter, QMarginsF(4.2, 5.0, 3.35, 12.7));
+    layout.setMode(QPageLayout::FullPageMode);
+    TPaperGeometry g = TplSetPrinter::GeometryOf(layout, 600);
+    EXPECT_NEAR(g.width, 2100, 2);
+    EXPECT_NEAR(g.height, 2970, 2);
+    // Left and top rounded up, right and bottom down.
+    EXPECT_EQ(QRect(QPoint(g.printLeft, g.printTop), QPoint(g.printRight, g.printBottom)),
+              QRect(QPoint(42, 50), QPoint(g.width - 34, g.height - 127)));
+
+    // No minimum margins: the whole sheet.
+    g = TplSetPrinter::GeometryOf(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {}), 600);
+    EXPECT_EQ(QRect(QPoint(g.printLeft, g.printTop), QPoint(g.printRight, g.printBottom)),
+              QRect(QPoint(0, 0), QPoint(g.width, g.height)));
 }
 
 TEST_F(PlPrevTest, PrintingIsRefusedWithoutRecordingOrPrinter)

@@ -1,8 +1,10 @@
-// The preview window: buttons, status texts, navigation, zoom, the modal
-// rule, printing refusal and saving as PDF.
+// The preview window: buttons and their Alt keys, status texts, navigation,
+// zoom, the modal rule, printing refusal and failures, help and version
+// information, saving as PDF.
 
 #include "controls/PlPrev.h"
 #include "controls/PlPrevForm.h"
+#include "app/FrmVerU.h"
 #include "common/MsgRecorder.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +12,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
+#include <QPrinter>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWheelEvent>
 
 namespace {
@@ -219,4 +226,61 @@ TEST_F(PlPrevFormTest, PdfButtonSavesTheDocument)
     EXPECT_EQ(rec.boxes.size(), 1);
     EXPECT_FALSE(form->SavePdfTo(QStringLiteral("/nonexistent-dir/x.pdf")));
     EXPECT_EQ(rec.last(), QStringLiteral("PDFファイルを保存できませんでした。"));
+}
+
+TEST_F(PlPrevFormTest, ButtonsWithAnAmpersandKeepTheirAltKey)
+{
+    auto form = showForm();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    int withKey = 0;
+    for (QAction* a : form->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!a->text().contains(QLatin1Char('&')))
+            continue;
+        ++withKey;
+        auto* button = qobject_cast<QToolButton*>(form->findChild<QToolBar*>()->widgetForAction(a));
+        ASSERT_NE(button, nullptr) << a->objectName().toStdString();
+        EXPECT_EQ(button->text(), a->text());
+    }
+    EXPECT_EQ(withKey, 1);
+
+    QAction* print = form->Action(QStringLiteral("btnPrint"));
+    QObject::disconnect(print, &QAction::triggered, form.get(), nullptr);  // no print dialog here
+    QSignalSpy spy(print, &QAction::triggered);
+    QTest::keyClick(form.get(), Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(spy.count() == 1 || spy.wait(1000));  // the button animates its click
+}
+
+TEST_F(PlPrevFormTest, HelpExplainsTheButtonsAndAboutShowsTheVersion)
+{
+    auto form = showForm();
+    MsgRecorder rec;
+    form->Action(QStringLiteral("btnHelp"))->trigger();  // no help file beside the test program
+    ASSERT_EQ(rec.boxes.size(), 1);
+    EXPECT_EQ(rec.boxes[0].kind, msg::TKind::Information);
+    EXPECT_TRUE(rec.boxes[0].text.contains(QStringLiteral("印刷 (Alt+P)")));
+
+    QString name, version;
+    QTimer::singleShot(0, [&] {
+        if (auto* ver = qobject_cast<TFrmVer*>(QApplication::activeModalWidget())) {
+            name = ver->lblName->text();
+            version = ver->lblVer->text();
+            ver->accept();
+        }
+    });
+    form->Action(QStringLiteral("btnAbout"))->trigger();
+    EXPECT_EQ(name, TFrmVer::productName());
+    EXPECT_EQ(version, TFrmVer::versionText());
+}
+
+TEST_F(PlPrevFormTest, HardCopyOnAPrinterThatCannotOpenIsReported)
+{
+    auto form = showForm();
+    MsgRecorder rec;
+    QTemporaryDir dir;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("missing/shot.pdf")));
+    EXPECT_FALSE(form->PrintWindowTo(printer));
+    EXPECT_EQ(rec.last(), QStringLiteral("プリンタを開けませんでした。"));
 }
