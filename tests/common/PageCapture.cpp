@@ -280,4 +280,13 @@ void joinRuns(TPage& page)
     page.texts = std::move(out);
 }
 
+void savePng(const TplPrev& prev, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("KLOV_TEST_PNG_DIR");
+    if (dir.isEmpty())
+        return;
+    for (int n = 1; n <= prev.RecordedPages(); ++n)
+        prev.RenderPage(n, 1050).save(QStringLiteral("%1/%2-%3.png").arg(dir, name).arg(n));
+}
+
 } // namespace pagecap

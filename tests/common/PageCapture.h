@@ -63,6 +63,10 @@ TPage capturePage(const TplPrev& prev, int page);
 // Every recorded page, as capturePage().
 std::vector<TPage> capturePages(const TplPrev& prev);
 
+// Saves the recorded pages as PNG (name-1.png …) when KLOV_TEST_PNG_DIR
+// names a folder, for looking at what a test printed.
+void savePng(const TplPrev& prev, const QString& name);
+
 // Texts drawn piece by piece (one character at a time in flowed rows, or one
 // script run at a time) are joined when they continue each other on a line.
 void joinRuns(TPage& page);

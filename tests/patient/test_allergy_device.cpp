@@ -208,6 +208,7 @@ TEST_F(AllergyTest, DevicesAndBothPrints)
     TplSetPrinter setPrinter;
     TplPrev prev;
     ASSERT_TRUE(PrtDevice(nullptr, prev, setPrinter, 1001));
+    pagecap::savePng(prev, QStringLiteral("devices"));
     ASSERT_EQ(prev.PageCount(), 2);
     EXPECT_EQ(prev.FTitle, QStringLiteral("デバイス印刷"));
     const pagecap::TPage p1 = pagecap::capturePage(prev, 1);
@@ -226,6 +227,7 @@ TEST_F(AllergyTest, DevicesAndBothPrints)
     ASSERT_TRUE(save(2, QStringLiteral("造影剤")));
     TplPrev alle;
     ASSERT_TRUE(PrtAllergy(nullptr, alle, setPrinter, 1001));
+    pagecap::savePng(alle, QStringLiteral("allergies"));
     EXPECT_EQ(alle.FTitle, QStringLiteral("アレルギー印刷"));
     const pagecap::TPage a = pagecap::capturePage(alle, 1);
     for (const char* t : {"登録アレルギー一覧", "あり", "不詳", "卵", "造影剤", "医療従事者申告", "医療従事者確認", "2024/5/1"})

@@ -26,15 +26,7 @@ using pagecap::TPage;
 // One recorded page, every text run as it was drawn.
 TPage capture(const TplPrev& prev, int page) { return pagecap::capturePage(prev, page); }
 
-// Saves the pages as PNG when KLOV_TEST_PNG_DIR names a folder.
-void savePng(const TplPrev& prev, const QString& name)
-{
-    const QString dir = qEnvironmentVariable("KLOV_TEST_PNG_DIR");
-    if (dir.isEmpty())
-        return;
-    for (int n = 1; n <= prev.RecordedPages(); ++n)
-        prev.RenderPage(n, 1050).save(QStringLiteral("%1/%2-%3.png").arg(dir, name).arg(n));
-}
+using pagecap::savePng;
 
 prthead::TPrtPatient patient()
 {
