@@ -38,8 +38,9 @@ TFrmTaiPickBase::TFrmTaiPickBase(QWidget* parent, const QString& title, const QS
     dbgMei->setObjectName(QStringLiteral("dbgMei"));
     dbgMei->setQuery(ADOQMei);
     dbgMei->setRowColors([this](const TQuery&, int recNo, TRowColors& c) {
+        // Rows on the version already stay silver, selected or not.
         if (attached(recNo))
-            c.background = theme::kSilver;
+            c.background = c.selectedBackground = theme::kSilver;
     });
     root->addWidget(dbgMei, 1);
 
@@ -59,7 +60,7 @@ TFrmTaiPickBase::TFrmTaiPickBase(QWidget* parent, const QString& title, const QS
     FBottom->addWidget(bbtnClose);
     root->addLayout(FBottom);
 
-    connect(cbAllDisp, &QCheckBox::toggled, this, &TFrmTaiPickBase::openList);
+    connect(cbAllDisp, &QCheckBox::toggled, this, [this] { openList(); });
     connect(dbgMei, &TDBGrid::currentRecordChanged, this, &TFrmTaiPickBase::updateButton);
     connect(bbtnUpdate, &QPushButton::clicked, this, &TFrmTaiPickBase::bbtnUpdateClick);
     connect(bbtnClose, &QPushButton::clicked, this, &QDialog::reject);
@@ -121,11 +122,8 @@ void TFrmTaiPickBase::readPeriod()
         FTDTE = openEnd();
 }
 
-void TFrmTaiPickBase::openList()
+void TFrmTaiPickBase::openList(const QVariant& key)
 {
-    // The row selected before stays selected when it is listed again.
-    const QVariant key = ADOQMei->active() && ADOQMei->recNo() >= 0 ? ADOQMei->field(keyField()).asVariant()
-                                                                     : QVariant();
     try {
         TWaitCursor wait;
         ADOQMei->setSql(listSql(cbAllDisp->isChecked()));
@@ -190,8 +188,8 @@ void TFrmTaiPickBase::bbtnUpdateClick()
     case TWriteResult::Conflict:
         if (versionChanged)
             done(kVersionChanged);
-        else
-            openList();   // what the other workstation attached shows now
+        else   // what the other workstation attached shows now, on the row the user chose
+            openList(ADOQMei->field(keyField()).asVariant());
         break;
     default:
         break;

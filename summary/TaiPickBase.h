@@ -55,7 +55,9 @@ public:
 
     // The steps of the form, also driven directly by tests.
     void FormShow();
-    void openList();
+    // Reads the list again and selects its first row, or the row with that
+    // key when it is still listed.
+    void openList(const QVariant& key = {});
     void bbtnUpdateClick();
     // True when the row of the list is attached to the version already.
     virtual bool attached(int recNo) const = 0;
