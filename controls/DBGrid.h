@@ -99,6 +99,9 @@ public:
     void resetSort();
     // Sets the remembered column and direction without sorting.
     void setSortState(const QString& field, bool asc);
+    // Sorts a list read again as it was sorted before; with no column
+    // remembered yet, as a click on the first title.
+    void reapplySort();
 
     using TRowColorFn = std::function<void(const TQuery& q, int recNo, TRowColors& colors)>;
     void setRowColors(TRowColorFn fn) { FRowColors = std::move(fn); viewport()->update(); }

@@ -195,6 +195,14 @@ QString sqlDateN(const QString& column, const QString& a)
         .arg(c);
 }
 
+QString sqlRangeEnd(const QString& column, const QString& a)
+{
+    const QString c = col(a, column);
+    return QStringLiteral("(CASE WHEN %1 IS NULL OR TO_CHAR(%1,'YYYYMMDD') < '19000101' THEN '99999999'"
+                          " ELSE TO_CHAR(%1,'YYYYMMDD') END)")
+        .arg(c);
+}
+
 QString sqlNsyuNm(const QString& a)
 {
     return cases(col(a, QStringLiteral("NSYU")), {{0, "定例"}, {1, "予定外"}}, 3);

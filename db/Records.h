@@ -58,6 +58,9 @@ QString sqlCircleMk(const QString& column, const QString& alias = {}); // KAFAMY
 QString sqlTenkiN(const QString& alias = {});        // TENKIN
 QString sqlDistKbnN(const QString& alias = {});      // DISTKBNN
 QString sqlDateN(const QString& column, const QString& alias = {});   // ENDDTEN, TDTEN
+// The upper bound of a range condition as "yyyymmdd": '99999999' (open end)
+// for an absent or missing date.
+QString sqlRangeEnd(const QString& column, const QString& alias = {});
 QString sqlNsyuNm(const QString& alias = {});        // NSYUNM
 QString sqlSumiMk(const QString& column, const QString& alias = {});  // WMK, SMK, KMK "済"
 QString sqlReadMk(const QString& alias = {});        // KMK of the message list

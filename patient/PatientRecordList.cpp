@@ -177,16 +177,7 @@ void TFrmPatientRecordList::bbtnIdSrcClick()
 
 void TFrmPatientRecordList::cbRirekiClick() { openList(); }
 
-void TFrmPatientRecordList::applyListSort()
-{
-    if (ADOQ->isEmpty())
-        return;
-    const QString field = dbgMei->sortField();
-    if (field.isEmpty())
-        dbgMei->titleClick(0);   // the first list: first column ascending
-    else
-        ADOQ->setSort(dbgMei->sortAsc() ? field : field + QStringLiteral(" DESC"));
-}
+void TFrmPatientRecordList::applyListSort() { dbgMei->reapplySort(); }
 
 void TFrmPatientRecordList::openList()
 {

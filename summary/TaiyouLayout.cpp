@@ -7,6 +7,8 @@
 #include "patient/FrmMntDeviceU.h"
 #include "patient/FrmMntKanbyoU.h"
 #include "patient/FrmMntKanopeU.h"
+#include "summary/FrmUpdTaiByoU.h"
+#include "summary/FrmUpdTaiOpeU.h"
 
 #include "app/Theme.h"
 #include "controls/DBGrid.h"
@@ -382,6 +384,27 @@ QWidget* TFrmUpdTaiyou::buildLists()
         if (i.isValid())
             dbgTAIBYO->setCurrentIndex(i);
         pmTAIBYO->popup(dbgTAIBYO->viewport()->mapToGlobal(pos));
+    });
+    // The pick dialogs. The list is read again however they end, so that
+    // what other workstations attached meanwhile shows as well.
+    const auto pick = [this](TFrmTaiPickBase& dlg, void (TFrmUpdTaiyou::*reload)()) {
+        const TPickResult r = dlg.run(nedtID->asInt64(), FKNO, FVERNO,
+                                      [this](TConnection& conn) { requireVersionAsLoaded(conn); });
+        if (r == TPickResult::VersionChanged) {
+            rereadAfterConflict();
+            return;
+        }
+        if (r == TPickResult::Attached)
+            FCommitted = true;
+        (this->*reload)();
+    };
+    connect(bbtnTAIBYOADD, &QPushButton::clicked, this, [this, pick] {
+        TFrmUpdTaiByo dlg(this);
+        pick(dlg, &TFrmUpdTaiyou::LoadDiagnoses);
+    });
+    connect(bbtnOPEADD, &QPushButton::clicked, this, [this, pick] {
+        TFrmUpdTaiOpe dlg(this);
+        pick(dlg, &TFrmUpdTaiyou::LoadOperations);
     });
     // A double click on a diagnosis acts as "登録".
     connect(dbgTAIBYO, &TDBGrid::recordDoubleClicked, this, [this] {
