@@ -1,0 +1,45 @@
+#include "app/CsvFile.h"
+
+#include "app/CommonU.h"
+#include "app/SjisText.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace csv {
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + CommonU::CsvQuoteEscape(text) + QLatin1Char('"');
+}
+
+QString line(const QStringList& cells) { return cells.join(QLatin1Char(',')); }
+
+bool writeLines(const QString& path, const QStringList& lines, QString* error)
+{
+    QByteArray bytes;
+    for (const QString& l : lines) {
+        bytes += sjis::encode(l);
+        bytes += "\r\n";
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString askSaveFile(QWidget* parent, const QString& proposedName, const QString& filterTitle)
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (dir.isEmpty() || !QDir(dir).exists())
+        dir = QDir::homePath();
+    return QFileDialog::getSaveFileName(parent, QString(), QDir(dir).filePath(proposedName),
+                                        filterTitle + QStringLiteral(" (*.csv)"));
+}
+
+} // namespace csv

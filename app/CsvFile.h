@@ -1,0 +1,33 @@
+#pragma once
+// The CSV files the program writes: windows-31j text (the one encoder of
+// SjisText), every line ended by CR LF, no byte-order mark; cells quoted
+// after the CSV quote escaper.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace csv {
+
+// The cell in double quotes, CR LF turned into a blank and every double
+// quote doubled (the CSV quote escaper), so a quote in a value cannot break
+// the line.
+QString quoted(const QString& text);
+// The cells joined by commas, without blanks.
+QString line(const QStringList& cells);
+
+// Writes the lines to the file, replacing it. False, with the reason in
+// `error`, when the file cannot be written whole.
+bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+
+// Asks for the file to write: a save dialog in the user's documents folder
+// proposing `proposedName`, with the filter "title (*.csv)" and the overwrite
+// question. Empty when cancelled. Forms hold it as a member so that tests can
+// answer it.
+using TAskSaveFile = std::function<QString(QWidget* parent, const QString& proposedName, const QString& filterTitle)>;
+QString askSaveFile(QWidget* parent, const QString& proposedName, const QString& filterTitle);
+
+} // namespace csv
