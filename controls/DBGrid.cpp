@@ -215,6 +215,13 @@ void TDBGrid::setSortState(const QString& field, bool asc)
     FSortAsc = asc;
 }
 
+void TDBGrid::applySort()
+{
+    TQuery* q = query();
+    if (q && q->active() && !FOldField.isEmpty())
+        q->setSort(FSortAsc ? FOldField : FOldField + QStringLiteral(" DESC"));
+}
+
 TRowColors TDBGrid::rowColors(int recNo) const
 {
     TRowColors c;

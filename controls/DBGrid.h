@@ -99,6 +99,9 @@ public:
     void resetSort();
     // Sets the remembered column and direction without sorting.
     void setSortState(const QString& field, bool asc);
+    // Sorts the query again by the remembered column and direction (after
+    // it was run again); nothing when no column is remembered.
+    void applySort();
 
     using TRowColorFn = std::function<void(const TQuery& q, int recNo, TRowColors& colors)>;
     void setRowColors(TRowColorFn fn) { FRowColors = std::move(fn); viewport()->update(); }

@@ -103,9 +103,7 @@ void TFrmMyTemple::loadList(int mtno)
     }
     if (hasRows()) {
         // A list read again keeps the order chosen by the column titles.
-        const QString field = dbgMei->sortField();
-        if (!field.isEmpty())
-            ADOQ->setSort(dbgMei->sortAsc() ? field : field + QStringLiteral(" DESC"));
+        dbgMei->applySort();
         ADOQ->first();
         if (mtno > 0)
             dbgMei->locate(QStringLiteral("MTNO"), mtno);

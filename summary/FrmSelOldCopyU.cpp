@@ -147,10 +147,8 @@ void TFrmSelOldCopy::loadList()
         msg::warning(this, errorWarningText(e));
         return;
     }
-    // A new list keeps the order chosen by the column titles.
-    const QString field = dbgMei->sortField();
-    if (!field.isEmpty())
-        ADOQ->setSort(dbgMei->sortAsc() ? field : field + QStringLiteral(" DESC"));
+    // A list read again keeps the order chosen by the column titles.
+    dbgMei->applySort();
     ADOQ->first();
 }
 
