@@ -215,15 +215,17 @@ void TDBGrid::setSortState(const QString& field, bool asc)
     FSortAsc = asc;
 }
 
-void TDBGrid::reapplySort()
+void TDBGrid::reapplySort(bool firstTitleWhenNone)
 {
     TQuery* q = query();
     if (!q || !q->active() || q->isEmpty())
         return;
-    if (FOldField.isEmpty())
-        titleClick(0);
-    else
+    if (FOldField.isEmpty()) {
+        if (firstTitleWhenNone)
+            titleClick(0);
+    } else {
         q->setSort(FSortAsc ? FOldField : FOldField + QStringLiteral(" DESC"));
+    }
 }
 
 TRowColors TDBGrid::rowColors(int recNo) const

@@ -99,9 +99,10 @@ public:
     void resetSort();
     // Sets the remembered column and direction without sorting.
     void setSortState(const QString& field, bool asc);
-    // Sorts a list read again as it was sorted before; with no column
-    // remembered yet, as a click on the first title.
-    void reapplySort();
+    // Sorts a list read again as it was sorted before. With no column
+    // remembered yet: as a click on the first title, or, when
+    // firstTitleWhenNone is false, in the order the statement gave.
+    void reapplySort(bool firstTitleWhenNone = true);
 
     using TRowColorFn = std::function<void(const TQuery& q, int recNo, TRowColors& colors)>;
     void setRowColors(TRowColorFn fn) { FRowColors = std::move(fn); viewport()->update(); }

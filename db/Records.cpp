@@ -218,6 +218,13 @@ QString sqlSexNm(const QString& a)
     return cases(col(a, QStringLiteral("SEX")), {{0, "男性"}, {1, "女性"}}, 2);
 }
 
+QString sqlSummaryMarks(const QString& a)
+{
+    return QStringLiteral(R"(%1 AS "SKEY", %2 AS "NSYUNM", %3 AS "WMK", %4 AS "SMK", %5 AS "KMK", %6 AS "TDTEN")")
+        .arg(skeySummary(a), sqlNsyuNm(a), sqlSumiMk(QStringLiteral("WFLG"), a), sqlSumiMk(QStringLiteral("SFLG"), a),
+             sqlSumiMk(QStringLiteral("KFLG"), a), sqlDateN(QStringLiteral("TDTE"), a));
+}
+
 QString jtypName(int jtyp)
 {
     switch (jtyp) {

@@ -66,6 +66,9 @@ QString sqlSumiMk(const QString& column, const QString& alias = {});  // WMK, SM
 QString sqlReadMk(const QString& alias = {});        // KMK of the message list
 QString sqlLblMk(const QString& alias = {});         // LBLMK
 QString sqlSexNm(const QString& alias = {});         // SEXNM
+// The display columns of a summary list, each with its AS alias:
+// "SKEY", "NSYUNM", "WMK", "SMK", "KMK", "TDTEN".
+QString sqlSummaryMarks(const QString& alias = {});
 
 // Words of the codes, for screens that translate on the client.
 QString jtypName(int jtyp);      // "医師", "ＤＣ", "その他", else empty

@@ -21,6 +21,7 @@
 #include "patient/PatientHeader.h"
 #include "summary/FrmDlgTyPrnSetU.h"
 #include "summary/FrmUpdTaiyouU.h"
+#include "summary/TaiyouRows.h"
 
 #include <QAction>
 #include <algorithm>
@@ -242,17 +243,7 @@ void TFrmMain::buildGrid(QVBoxLayout* body)
                         TGridColumn::fixed(QStringLiteral("承認"), QStringLiteral("SMK"), 32, C),
                         TGridColumn::fixed(QStringLiteral("完了"), QStringLiteral("KMK"), 32, C)},
                        46);
-    dbgMei->setRowColors([](const TQuery& q, int rec, TRowColors& c) {
-        const bool deleted = q.fieldAt(rec, QStringLiteral("DELKBN")).asInteger() == 1;
-        const bool older = q.fieldAt(rec, QStringLiteral("ACTKBN")).asInteger() == 0;
-        if (deleted) {
-            c.background = c.selectedBackground = theme::kSilver;
-        } else if (older) {
-            c.background = c.selectedBackground = theme::kLightGrey;
-        } else if (q.fieldAt(rec, QStringLiteral("KFLG")).asInteger() == 1) {
-            c.background = theme::kSkyBlue;
-        }
-    });
+    dbgMei->setRowColors(taiyouRowColors);
     body->addWidget(dbgMei, 1);
     connect(dbgMei, &TDBGrid::recordDoubleClicked, this, [this] { bbtnUpdate->click(); });
 }
@@ -399,18 +390,14 @@ void TFrmMain::bbtnFilterClick()
     const bool diseaseFilter = !byonm.isEmpty() || !icd10.isEmpty();
 
     QString sql = QStringLiteral(R"(SELECT DISTINCT D.*, Z."KNJNAME", Z."KNJKANA", K."KANM", SD."USERNM" AS "SYUDRNM",
-  %1 AS "SKEY", %2 AS "NSYUNM", %3 AS "WMK", %4 AS "SMK", %5 AS "KMK", %6 AS "TDTEN",
+  %1,
   (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN NULL ELSE CAST(NOW() AS DATE) - CAST(D."TDTE" AS DATE) END) AS "TAFT"
 FROM "KLOV"."D_TAIYOU" D
   LEFT JOIN "KLOV"."M_KA" K ON D."KACD" = K."KACD"
   LEFT JOIN "KLOV"."M_KANJA" Z ON D."ID" = Z."ID" AND Z."DELKBN" = 0 AND Z."ACTKBN" = 1
   LEFT JOIN "KLOV"."M_USER" SD ON D."SYUDR" = SD."USERID"
 )")
-                      .arg(rec::skeySummary(QStringLiteral("D")), rec::sqlNsyuNm(QStringLiteral("D")),
-                           rec::sqlSumiMk(QStringLiteral("WFLG"), QStringLiteral("D")),
-                           rec::sqlSumiMk(QStringLiteral("SFLG"), QStringLiteral("D")),
-                           rec::sqlSumiMk(QStringLiteral("KFLG"), QStringLiteral("D")),
-                           rec::sqlDateN(QStringLiteral("TDTE"), QStringLiteral("D")));
+                      .arg(rec::sqlSummaryMarks(QStringLiteral("D")));
     if (diseaseFilter)
         sql += QStringLiteral(R"(  LEFT JOIN "KLOV"."D_TAIBYO" TB ON D."KNO" = TB."KNO" AND D."VERNO" = TB."VERNO"
   LEFT JOIN "KLOV"."D_KANBYO" KB ON D."ID" = KB."ID" AND TB."BNO" = KB."BNO" AND KB."DELKBN" = 0

@@ -12,6 +12,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 TPatientHeader::TPatientHeader(QWidget* parent) : QWidget(parent)
 {
@@ -45,7 +47,8 @@ TPatientHeader::TPatientHeader(QWidget* parent) : QWidget(parent)
     grid->addWidget(lblSEX, 0, 3);
     grid->addWidget(widgets::caption(box, QStringLiteral("年齢")), 0, 4);
     grid->addWidget(lblAGE, 0, 5);
-    grid->addWidget(new QLabel(QStringLiteral("歳"), box), 0, 6);
+    FAgeUnit = new QLabel(QStringLiteral("歳"), box);
+    grid->addWidget(FAgeUnit, 0, 6);
     grid->addWidget(widgets::caption(box, QStringLiteral("氏名")), 1, 0);
     grid->addWidget(lblKNJNAME, 1, 1);
     grid->addWidget(widgets::caption(box, QStringLiteral("生年月日")), 1, 2);
@@ -72,6 +75,8 @@ QString TPatientHeader::sexText(int sex)
     default: return QStringLiteral("不明");
     }
 }
+
+void TPatientHeader::setAgeUnit(const QString& unit) { FAgeUnit->setText(unit); }
 
 void TPatientHeader::clear()
 {
@@ -119,4 +124,26 @@ TNumberEdit* newPatientIdEdit(QWidget* parent)
     e->setFixedWidth(110);
     e->setAttribute(Qt::WA_InputMethodEnabled, false);
     return e;
+}
+
+TPatientPick newPatientPick(QWidget* parent)
+{
+    TPatientPick p;
+    p.nedtID = newPatientIdEdit(parent);
+    p.bbtnIdSrc = new QToolButton(parent);
+    p.bbtnIdSrc->setObjectName(QStringLiteral("bbtnIdSrc"));
+    p.bbtnIdSrc->setText(QStringLiteral("患者検索"));
+    p.bbtnIdSrc->setMinimumHeight(26);
+    p.header = new TPatientHeader(parent);
+    auto* idRow = new QHBoxLayout;
+    idRow->addWidget(new QLabel(QStringLiteral("患者ID"), parent));
+    idRow->addWidget(p.nedtID);
+    idRow->addWidget(p.bbtnIdSrc);
+    auto* idBox = new QVBoxLayout;
+    idBox->addLayout(idRow);
+    idBox->addStretch();
+    p.layout = new QHBoxLayout;
+    p.layout->addLayout(idBox);
+    p.layout->addWidget(p.header, 1);
+    return p;
 }

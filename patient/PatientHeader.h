@@ -6,6 +6,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QToolButton;
 class TNumberEdit;
 
 class TPatientHeader : public QWidget {
@@ -35,8 +36,12 @@ public:
     // "男性" for 0, "女性" for 1, "不明" otherwise.
     static QString sexText(int sex);
 
+    // The word after the age ("歳" unless the form says otherwise).
+    void setAgeUnit(const QString& unit);
+
 private:
     QHBoxLayout* FExtra;
+    QLabel* FAgeUnit;
     bool FFound = false;
     qint64 FID = 0;
 };
@@ -44,3 +49,14 @@ private:
 // The patient-number field ("nedtID") of the forms that pick a patient: up to
 // ten digits, right-aligned, empty for 0, typed without the input method.
 TNumberEdit* newPatientIdEdit(QWidget* parent);
+
+// The patient choice at the top of the forms that pick a patient: "患者ID"
+// with its number field and "患者検索" (bbtnIdSrc), then the header. The
+// owner adds the layout and connects the field and the button.
+struct TPatientPick {
+    TNumberEdit* nedtID;
+    QToolButton* bbtnIdSrc;
+    TPatientHeader* header;
+    QHBoxLayout* layout;
+};
+TPatientPick newPatientPick(QWidget* parent);

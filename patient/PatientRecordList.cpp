@@ -63,26 +63,13 @@ TFrmPatientRecordList::TFrmPatientRecordList(QWidget* parent) : TFrmOBase(parent
     auto* root = new QVBoxLayout(b);
     root->setContentsMargins(8, 8, 8, 4);
 
-    auto* top = new QHBoxLayout;
-    auto* lblIDCap = new QLabel(QStringLiteral("患者ID"), b);
-    nedtID = newPatientIdEdit(b);
-    bbtnIdSrc = new QToolButton(b);
-    bbtnIdSrc->setObjectName(QStringLiteral("bbtnIdSrc"));
-    bbtnIdSrc->setText(QStringLiteral("患者検索"));
-    bbtnIdSrc->setMinimumHeight(26);
-    header = new TPatientHeader(b);
+    const TPatientPick pick = newPatientPick(b);
+    nedtID = pick.nedtID;
+    bbtnIdSrc = pick.bbtnIdSrc;
+    header = pick.header;
     cbRireki = new QCheckBox(QStringLiteral("削除・修正した履歴も一覧に表示する"), b);
     cbRireki->setObjectName(QStringLiteral("cbRireki"));
-    auto* idBox = new QVBoxLayout;
-    auto* idRow = new QHBoxLayout;
-    idRow->addWidget(lblIDCap);
-    idRow->addWidget(nedtID);
-    idRow->addWidget(bbtnIdSrc);
-    idBox->addLayout(idRow);
-    idBox->addStretch();
-    top->addLayout(idBox);
-    top->addWidget(header, 1);
-    root->addLayout(top);
+    root->addLayout(pick.layout);
     root->addWidget(cbRireki);
 
     dbgMei = new TDBGrid(b);

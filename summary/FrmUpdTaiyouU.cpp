@@ -1,5 +1,8 @@
 #include "summary/FrmUpdTaiyouU.h"
 #include "patient/FrmSrcDrU.h"
+#include "summary/FrmMyTempleU.h"
+#include "summary/FrmSelNyuU.h"
+#include "summary/FrmSelOldCopyU.h"
 
 #include "app/CommonU.h"
 #include "app/Globals.h"
@@ -791,6 +794,101 @@ void TFrmUpdTaiyou::bbtnSTplClick()
         return;
     memNYUBEFKEIKA->setPlainText(kStandardTemplate + windowsText(memNYUBEFKEIKA));
     focusMemo(0);
+}
+
+void TFrmUpdTaiyou::bbtnKTplClick()
+{
+    TFrmMyTemple dlg(this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    InsertMyTemplate(dlg.FMTNO);
+    focusMemo(0);
+}
+
+void TFrmUpdTaiyou::InsertMyTemplate(int mtno)
+{
+    try {
+        ADOQ->setSql(R"(SELECT * FROM "KLOV"."M_MYTEMPLE" WHERE "USERID" = :USERID AND "MTNO" = :MTNO)");
+        ADOQ->setText("USERID", G().user.userId, 24).setInt("MTNO", mtno);
+        ADOQ->open();
+        if (!ADOQ->eof())
+            memNYUBEFKEIKA->setPlainText(ADOQ->field("MTNAIYO").asString() + QStringLiteral("\r\n")
+                                         + windowsText(memNYUBEFKEIKA));
+        ADOQ->close();
+    } catch (const std::exception& e) {
+        ADOQ->close();
+        msg::warning(this, errorWarningText(e));
+    }
+}
+
+// ---------------------------------------------------------------- copy and admission pick-up
+
+void TFrmUpdTaiyou::bbtnCopyClick()
+{
+    TFrmSelOldCopy dlg(this);
+    dlg.FID = nedtID->asInt64();
+    dlg.FBKNO = FKNO;
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    if (!msg::question(this, QStringLiteral("選択した情報を現在のサマリに複写しますか？\r\n"
+                                            "※現在入力されている情報がある場合は上書きされます")))
+        return;
+    CopySections(dlg.FKNO, dlg.FVERNO, dlg.sections());
+}
+
+void TFrmUpdTaiyou::CopySections(int kno, int verno, const std::array<bool, 5>& sections)
+{
+    QString source[5];
+    bool found = false;
+    try {
+        ADOQ->setSql(R"(SELECT * FROM "KLOV"."D_TAIYOU" WHERE "KNO" = :KNO AND "VERNO" = :VERNO)");
+        ADOQ->setInt("KNO", kno).setInt("VERNO", verno);
+        ADOQ->open();
+        found = !ADOQ->eof();
+        for (int i = 0; found && i < 5; ++i)
+            source[i] = ADOQ->field(QString::fromLatin1(kSections[i].column)).asString();
+        ADOQ->close();
+    } catch (const std::exception& e) {
+        ADOQ->close();
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    if (!found) {
+        msg::warning(this, QStringLiteral("複写元情報の取得に失敗しました。"));
+        return;
+    }
+    for (int i = 0; i < 5; ++i)
+        if (sections[i])
+            memo(i)->setPlainText(source[i]);
+}
+
+void TFrmUpdTaiyou::bbtnSrcNyuClick()
+{
+    const qint64 id = nedtID->asInt64();
+    if (id == 0) {
+        msg::warning(this, QStringLiteral("患者ID未入力です。"));
+        nedtID->setFocus();
+        return;
+    }
+    TFrmSelNyu dlg(this);
+    dlg.FID = id;
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // The calendar day as the sibling system stored it: the time of day is dropped.
+    dtpNDTE->setDate(dlg.FNYUDTM.date());
+    const QDate tdte = dlg.FTAIDTM.date();
+    const bool discharged = tdte.isValid() && !rec::isAbsentDate(tdte);
+    if (discharged)
+        dtpTDTE->setDate(tdte);
+    dtpTDTE->setChecked(discharged);
+    // The admission names its department whether or not it has ended; one
+    // this program does not offer leaves the choice as it was.
+    const int ka = cmbKA->findData(dlg.FKACD);
+    if (dlg.FKACD != 0 && ka >= 0)
+        cmbKA->setCurrentIndex(ka);
+    // The admission date was set without passing through its field.
+    if (isNew())
+        SetAdmissionCount();
 }
 
 // ---------------------------------------------------------------- autosave

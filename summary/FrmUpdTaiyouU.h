@@ -9,6 +9,7 @@
 #include "controls/CheckDateEdit.h"
 
 #include <QDate>
+#include <array>
 #include <functional>
 #include <QDateTime>
 #include <QStringList>
@@ -154,11 +155,21 @@ public:
     void WriteThreadProc();
     void SetEditable(bool on);
     bool CreateNewVersion();
+    // Replaces the text of each flagged memo (in the order of the sections)
+    // with that section of the version KNO, VERNO; the others keep theirs.
+    // Nothing is written until the summary is saved.
+    void CopySections(int kno, int verno, const std::array<bool, 5>& sections);
+    // Puts the logged-in user's template MTNO in front of the first memo's
+    // text; nothing happens when the template is not there.
+    void InsertMyTemplate(int mtno);
 
     // --- buttons -----------------------------------------------------------------------
     void bbtnBaseClick();
     void bbtnUpdateClick();
     void bbtnSTplClick();
+    void bbtnKTplClick();
+    void bbtnCopyClick();
+    void bbtnSrcNyuClick();
     void bbtnAftUpdClick();
     void bbtnIdSrcClick();
 

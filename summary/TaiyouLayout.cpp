@@ -275,6 +275,7 @@ QWidget* TFrmUpdTaiyou::buildBasicBlock()
 
     connect(dtpNDTE, &QDateEdit::editingFinished, this, &TFrmUpdTaiyou::dtpNDTEExit);
     connect(bbtnBase, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnBaseClick);
+    connect(bbtnSrcNyu, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnSrcNyuClick);
     return pnlTop;
 }
 
@@ -330,6 +331,8 @@ QWidget* TFrmUpdTaiyou::buildNarrativePages()
         layouts[kSections[i].page]->addWidget(m, 1);
     }
     connect(bbtnSTpl, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnSTplClick);
+    connect(bbtnKTpl, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnKTplClick);
+    connect(bbtnCopy, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnCopyClick);
     pnlMain->hide();
     return pnlMain;
 }

@@ -1,0 +1,38 @@
+#pragma once
+// Writing one personal template of the logged-in user: a new one, or a
+// change of an existing one.
+
+#include "app/FrmOBaseU.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QShowEvent;
+
+class TFrmUpdMyTemp : public TFrmOBase {
+    Q_OBJECT
+public:
+    explicit TFrmUpdMyTemp(QWidget* parent = nullptr);
+    ~TFrmUpdMyTemp() override;
+
+    // Set by the caller: the template to change, 0 for a new one; after a
+    // save, the number of the saved template.
+    int FMTNO = 0;
+
+    QLineEdit* edtMTTITLE;
+    QPlainTextEdit* memMTNAIYO;
+    QPushButton* bbtnInsert;
+    QPushButton* bbtnClose;
+
+    // Shows the stored template FMTNO (and remembers its revision).
+    void loadRecord();
+    void bbtnInsertClick();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    bool FShown = false;
+    // The template's revision as shown (its xmin); empty when none was found.
+    QString FROWVER;
+};
