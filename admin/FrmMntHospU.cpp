@@ -55,6 +55,7 @@ TFrmMntHosp::TFrmMntHosp(QWidget* parent) : TFrmOBase(parent)
     edtTEL = edit(QStringLiteral("edtTEL"), 20, 160);
     edtFAX = edit(QStringLiteral("edtFAX"), 20, 160);
     edtBIKO = edit(QStringLiteral("edtBIKO"), 100, 480);
+    edtPOSTCD->setMaximumWidth(90);
     for (QLineEdit* e : {edtPOSTCD, edtTEL, edtFAX})
         e->setAttribute(Qt::WA_InputMethodEnabled, false);
     auto* postRow = new QHBoxLayout;

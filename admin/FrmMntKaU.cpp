@@ -57,7 +57,10 @@ TFrmMntKa::TFrmMntKa(QWidget* parent) : TFrmOBase(parent)
     dbgMei->setQuery(ADOQMei);
     root->addWidget(dbgMei, 1);
 
-    auto* editor = new QVBoxLayout;
+    auto* editorPanel = new QWidget(b);
+    editorPanel->setMaximumWidth(480);
+    auto* editor = new QVBoxLayout(editorPanel);
+    editor->setContentsMargins(0, 0, 0, 0);
     auto* fields = new QGridLayout;
     fields->setVerticalSpacing(8);
     nedtCD = admin::newCodeEdit(b, QStringLiteral("nedtCD"), 80);
@@ -97,7 +100,7 @@ TFrmMntKa::TFrmMntKa(QWidget* parent) : TFrmOBase(parent)
     buttons->addStretch();
     buttons->addWidget(bbtnClose);
     editor->addLayout(buttons);
-    root->addLayout(editor);
+    root->addWidget(editorPanel);
 
     setTabOrder(nedtCD, edtName);
     setTabOrder(edtName, edtRName);
