@@ -1,5 +1,6 @@
 #include "main/FrmMainU.h"
 
+#include "admin/FrmMntMenuU.h"
 #include "app/CommonU.h"
 #include "app/FrmLoginU.h"
 #include "app/FrmVerU.h"
@@ -116,6 +117,7 @@ void TFrmMain::buildMenu()
     help->addSeparator();
     N8 = item(help, "N8", QStringLiteral("バージョン情報"));
 
+    connect(N2, &QAction::triggered, this, [this] { OpenMntMenu(this); });
     connect(QARNLink, &QAction::triggered, this, &TFrmMain::QARNLinkClick);
     connect(N6, &QAction::triggered, this, &TFrmMain::N6Click);
     connect(N8, &QAction::triggered, this, &TFrmMain::N8Click);
