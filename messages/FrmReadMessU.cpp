@@ -114,7 +114,9 @@ void TFrmReadMess::FormShow()
     lblRSSTS->setText(inbox ? QStringLiteral("受　信") : QStringLiteral("送　信"));
     theme::setBackground(lblRSSTS, inbox ? kMoneyGreen : theme::kSkyBlue);
     try {
-        loadRow();
+        // Gone since the list was read: the sender withdrew it.
+        if (!loadRow())
+            msg::warning(this, kConflictMessage);
     } catch (const std::exception& e) {
         FFound = false;
         msg::warning(this, errorWarningText(e));

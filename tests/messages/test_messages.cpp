@@ -380,4 +380,12 @@ TEST_F(MessTest, PrintedMessageRunsOverPages)
     EXPECT_TRUE(one.hasText(QStringLiteral("一行")));
     EXPECT_FALSE(one.hasText(QStringLiteral("至　急")));
     EXPECT_TRUE(one.hasHLine(550, 180, 1920));
+
+    // A message withdrawn since the list was read is said so and not printed.
+    TFrmReadMess gone;
+    gone.FMESSNO = 99;
+    gone.FRUSERID = QStringLiteral("dc1");
+    gone.FormShow();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_FALSE(gone.bbtnPrint->isEnabled());
 }
