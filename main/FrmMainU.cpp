@@ -18,6 +18,7 @@
 #include "db/Query.h"
 #include "db/Records.h"
 #include "main/PrtTaiyouU.h"
+#include "messages/FrmMailMainU.h"
 #include "patient/FrmSrcKanjaU.h"
 #include "patient/PatientHeader.h"
 #include "summary/FrmDlgTyPrnSetU.h"
@@ -216,6 +217,7 @@ void TFrmMain::buildFilterPanel(QVBoxLayout* body)
 
     connect(bbtnFilter, &QPushButton::clicked, this, &TFrmMain::bbtnFilterClick);
     connect(bbtnIdSrc, &QPushButton::clicked, this, &TFrmMain::bbtnIdSrcClick);
+    connect(bbtnMail, &QPushButton::clicked, this, &TFrmMain::bbtnMailClick);
 }
 
 void TFrmMain::buildGrid(QVBoxLayout* body)
@@ -611,6 +613,15 @@ void TFrmMain::UpdateMailCount()
     } catch (const EDatabaseError&) {
         // the next tick tries again
     }
+}
+
+void TFrmMain::bbtnMailClick()
+{
+    {
+        TFrmMailMain mail(this);
+        mail.exec();
+    }
+    UpdateMailCount();
 }
 
 void TFrmMain::QARNLinkClick()

@@ -89,6 +89,8 @@ public:
     void bbtnPrintClick();
     // Re-reads the unread and urgent message counts.
     void UpdateMailCount();
+    // Opens the message list; the counters are read again when it closes.
+    void bbtnMailClick();
     void QARNLinkClick();
     // The left-over autosave of the summary editor, checked on activation.
     void CheckAutosave();

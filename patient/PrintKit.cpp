@@ -279,6 +279,27 @@ int flowRow(TplPrev& prev, std::vector<TFlow>& flows, int rowTop, int minBottom,
     }
 }
 
+int flowFrame(TplPrev& prev, QStringList& lines, int& top, const TFrameFlow& frame)
+{
+    const TFormatOptions options = frame.justify ? TFormatOptions(foJustify) : TFormatOptions();
+    for (;;) {
+        const int end = prev.StringListOut(lines, options, frame.xl, frame.xr, top + frame.pad, frame.textBottom,
+                                           frame.rowHeight, 0);
+        if (lines.isEmpty())
+            return end;
+        closeFrame(prev, frame, top, kFlowBottom);
+        prev.NewPage();
+        prev.Line(frame.left, frame.right, kContinueTop, kContinueTop);
+        top = kContinueTop;
+    }
+}
+
+void closeFrame(TplPrev& prev, const TFrameFlow& frame, int top, int bottom)
+{
+    columnRules(prev, {frame.left, frame.right}, top, bottom);
+    prev.Line(frame.left, frame.right, bottom, bottom);
+}
+
 // ---------------------------------------------------------------- page parts
 
 TPatientBox patientBoxOf(const TPrtPatient& p, const QDate& ageAt)

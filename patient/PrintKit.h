@@ -162,6 +162,27 @@ struct TFlow {
 int flowRow(TplPrev& prev, std::vector<TFlow>& flows, int rowTop, int minBottom, int minHeight,
             const std::vector<int>& columns);
 
+// A framed block of flowed text that may run over pages: the frame's sides
+// at left and right, the text rows `rowHeight` apart in xl..xr from `pad`
+// below the frame's top, no row starting below textBottom.
+struct TFrameFlow {
+    int left = kLeft;
+    int right = kRight;
+    int xl = kLeft + 10;
+    int xr = kRight - 10;
+    int pad = 5;
+    int textBottom = kFlowBottom;
+    int rowHeight = 32;
+    bool justify = true;
+};
+// Flows the lines from the frame's top. A page the text leaves is closed
+// with the sides and a rule at kFlowBottom; the next opens with a rule across
+// the frame at kContinueTop, which becomes `top`. Returns the y below the
+// last row; the caller closes the frame on its last page (closeFrame).
+int flowFrame(TplPrev& prev, QStringList& lines, int& top, const TFrameFlow& frame);
+// The frame's sides from top to bottom and the rule across it at bottom.
+void closeFrame(TplPrev& prev, const TFrameFlow& frame, int top, int bottom);
+
 // ---- page parts -------------------------------------------------------------
 
 // The texts of the two-row patient box (y top .. top + 86).
