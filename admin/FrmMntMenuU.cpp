@@ -1,5 +1,7 @@
 #include "admin/FrmMntMenuU.h"
 
+#include "admin/FrmMntUserU.h"
+
 #include "admin/FrmMntDrKaU.h"
 #include "admin/FrmMntHospU.h"
 #include "admin/FrmMntKaU.h"
@@ -25,13 +27,8 @@ void notAvailable(QWidget* parent, const QString& screen)
     msg::information(parent, screen + QStringLiteral("はこのバージョンでは使用できません。"));
 }
 
-// ---- screens this version does not have yet --------------------------------
-// The user maintenance screen (TFrmMntUser); to be opened here once it is part
-// of the program.
-void openUserScreen(QWidget* parent) { notAvailable(parent, QStringLiteral("ユーザーメンテナンス")); }
-// The patient CSV import (TFrmImpKanja); likewise.
+// The patient CSV import (TFrmImpKanja) is not part of this version yet.
 void openPatientImport(QWidget* parent) { notAvailable(parent, QStringLiteral("患者CSV取込")); }
-// -----------------------------------------------------------------------------
 
 template <class TForm>
 void openModal(QWidget* parent)
@@ -83,7 +80,7 @@ TFrmMntMenu::TFrmMntMenu(QWidget* parent) : TFrmOBase(parent)
     grid->setRowMinimumHeight(5, 12);
     grid->addWidget(bbtnClose, 6, 1);
 
-    connect(bbtn01, &QPushButton::clicked, this, [this] { openUserScreen(this); });
+    connect(bbtn01, &QPushButton::clicked, this, [this] { OpenUserMaintenance(this); });
     connect(bbtn02, &QPushButton::clicked, this, [this] { openModal<TFrmMntHosp>(this); });
     connect(bbtn03, &QPushButton::clicked, this, [this] { openModal<TFrmMntKanja>(this); });
     connect(bbtn04, &QPushButton::clicked, this, [this] { openModal<TFrmMntDrKa>(this); });
