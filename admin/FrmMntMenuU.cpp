@@ -1,10 +1,9 @@
 #include "admin/FrmMntMenuU.h"
 
-#include "admin/FrmMntUserU.h"
-
 #include "admin/FrmMntDrKaU.h"
 #include "admin/FrmMntHospU.h"
 #include "admin/FrmMntKaU.h"
+#include "admin/FrmMntUserU.h"
 #include "app/Globals.h"
 #include "app/MsgBox.h"
 #include "app/Theme.h"
