@@ -49,15 +49,6 @@ QString listSql()
              rec::sqlKanoNm(QStringLiteral("KOK"), QStringLiteral("U")), rec::sqlMntMk(QStringLiteral("U")));
 }
 
-// A validity date as stored; invalid when there is none.
-QDate storedDate(const TField& f)
-{
-    if (f.isNull())
-        return {};
-    const QDate d = f.asDate();
-    return rec::isAbsentDate(d) ? QDate() : d;
-}
-
 // True when a user other than `id` holds the maintenance rights.
 bool otherMaintenanceUser(TConnection& conn, const QString& id)
 {
@@ -276,8 +267,8 @@ void TFrmMntUser::ADOQMeiAfterScroll()
     cbKOK->setChecked(q.field("KOK").asInteger() == 1);
     cbMntFlg->setChecked(q.field("MNTFLG").asInteger() == 1);
     // The pickers show the user's own period, so that a save keeps it.
-    const QDate start = storedDate(q.field("YSTRDTE"));
-    const QDate end = storedDate(q.field("YENDDTE"));
+    const QDate start = rec::storedDate(q.field("YSTRDTE"));
+    const QDate end = rec::storedDate(q.field("YENDDTE"));
     dtpYStrDte->setDate(start.isValid() ? start : kDefaultStart);
     dtpYEndDte->setDate(end.isValid() ? end : kDefaultEnd);
     fieldText::showStored(edtComm, q.field("COMM").asString());
@@ -367,8 +358,8 @@ bool TFrmMntUser::unchanged(const TValues& v)
     return q.field("PASSW").asString() == v.pass && q.field("USERNM").asString() == v.name
            && q.field("USERKANA").asString() == v.kana && q.field("JTYP").asInteger() == v.jtyp
            && flag("WOK") == v.wok && flag("SOK") == v.sok && flag("KOK") == v.kok && flag("MNTFLG") == v.mnt
-           && q.field("COMM").asString() == v.comm && storedDate(q.field("YSTRDTE")) == v.start
-           && storedDate(q.field("YENDDTE")) == v.end;
+           && q.field("COMM").asString() == v.comm && rec::storedDate(q.field("YSTRDTE")) == v.start
+           && rec::storedDate(q.field("YENDDTE")) == v.end;
 }
 
 void TFrmMntUser::writeUser(TConnection& conn, const TValues& v, QString& refusal)

@@ -1,8 +1,18 @@
 #include "db/Records.h"
 
+#include "db/Query.h"
+
 namespace rec {
 
 bool isAbsentDate(const QDate& d) { return !d.isValid() || d < kFirstRealDate; }
+
+QDate storedDate(const TField& f)
+{
+    if (f.isNull())
+        return {};
+    const QDate d = f.asDate();
+    return isAbsentDate(d) ? QDate() : d;
+}
 
 QString yyyymmdd(const QDate& d)
 {

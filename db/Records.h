@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QString>
 
+class TField;
+
 namespace rec {
 
 // --- absent dates ----------------------------------------------------------
@@ -15,6 +17,8 @@ inline const QDate kZeroDate(1899, 12, 30);
 inline const QDate kFirstRealDate(1900, 1, 1);
 
 bool isAbsentDate(const QDate& d);
+// A stored date column as a date: invalid when null or absent.
+QDate storedDate(const TField& f);
 // "yyyymmdd" for TO_TIMESTAMP(:X,'YYYYMMDD'); an invalid or absent date gives
 // the zero date's text "18991230".
 QString yyyymmdd(const QDate& d);

@@ -29,14 +29,6 @@ using namespace prtkit;
 
 constexpr int kPageCheck = 2700;    // a block or section does not start below this
 
-QDate dateOf(const TField& f)
-{
-    if (f.isNull())
-        return {};
-    const QDate d = f.asDate();
-    return (d.isValid() && !rec::isAbsentDate(d)) ? d : QDate();
-}
-
 QString str(const TQuery& q, const char* name, int capacity)
 {
     const TField f = q.field(QString::fromLatin1(name));
@@ -128,10 +120,10 @@ bool TPrtTaiyou::loadHead(int kno, int verno)
     if (h.TEL.isEmpty())
         h.TEL = text(FQuery, "KEITAI").trimmed();
     h.SEX = FQuery.field(QStringLiteral("SEX")).isNull() ? -1 : num(FQuery, "SEX");
-    h.BIRTH = dateOf(FQuery.field(QStringLiteral("BIRTH")));
-    h.NDTE = dateOf(FQuery.field(QStringLiteral("NDTE")));
-    h.TDTE = dateOf(FQuery.field(QStringLiteral("TDTE")));
-    h.VERDTE = dateOf(FQuery.field(QStringLiteral("VERDTE")));
+    h.BIRTH = rec::storedDate(FQuery.field(QStringLiteral("BIRTH")));
+    h.NDTE = rec::storedDate(FQuery.field(QStringLiteral("NDTE")));
+    h.TDTE = rec::storedDate(FQuery.field(QStringLiteral("TDTE")));
+    h.VERDTE = rec::storedDate(FQuery.field(QStringLiteral("VERDTE")));
     h.NSYU = FQuery.field(QStringLiteral("NSYU")).isNull() ? -1 : num(FQuery, "NSYU");
     h.NYUCNT = num(FQuery, "NYUCNT");
     h.VERNO = num(FQuery, "VERNO");
@@ -203,7 +195,7 @@ void TPrtTaiyou::loadDiseases(int kno, int verno)
             b.DISTKBN = num(FQuery, "DISTKBN");
             b.ICD102013 = str(FQuery, "ICD102013", 5);
             b.HJIKI = str(FQuery, "HJIKI", 8);
-            b.ADDDTE = dateOf(FQuery.field(QStringLiteral("ADDDTE")));
+            b.ADDDTE = rec::storedDate(FQuery.field(QStringLiteral("ADDDTE")));
             b.TENKI = num(FQuery, "TENKI");
             b.BIKO = str(FQuery, "BIKO", 255);
             aryByo.push_back(b);
@@ -237,7 +229,7 @@ void TPrtTaiyou::loadOperations(int kno, int verno)
         FQuery.open();
         for (; !FQuery.eof(); FQuery.next()) {
             TrecOpe o;
-            o.OPEDTE = dateOf(FQuery.field(QStringLiteral("OPEDTE")));
+            o.OPEDTE = rec::storedDate(FQuery.field(QStringLiteral("OPEDTE")));
             o.OPENM = str(FQuery, "OPENM", 200);
             o.KCODE = str(FQuery, "KCODE", 12);
             o.OPEDR1NM = str(FQuery, "OPEDR1NM", 64);

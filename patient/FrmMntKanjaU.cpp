@@ -35,15 +35,6 @@
 
 namespace {
 
-// Text parameter: the value, or NULL when it is empty.
-QDate storedDate(const TField& f)
-{
-    if (f.isNull())
-        return {};
-    const QDate d = f.asDate();
-    return rec::isAbsentDate(d) ? QDate() : d;
-}
-
 // The current revision of a patient.
 void openCurrent(TQuery& q, qint64 id)
 {
@@ -451,7 +442,7 @@ void TFrmMntKanja::LoadKanja()
         fieldText::showStored(edtKana, q.field("KNJKANA").asString());
         FLoadedSex = q.field("SEX").isNull() ? -1 : q.field("SEX").asInteger();
         setSexIndex(FLoadedSex);
-        const QDate birth = storedDate(q.field("BIRTH"));
+        const QDate birth = rec::storedDate(q.field("BIRTH"));
         // A date the field refuses (it has said why) leaves it empty, never
         // with the previous patient's date.
         if (!birth.isValid() || !pdeBirth->setDate(birth))
@@ -512,7 +503,7 @@ bool TFrmMntKanja::unchanged(qint64 id, const TValues& v)
     };
     const int storedSex = q.field("SEX").isNull() ? -1 : q.field("SEX").asInteger();
     return same("KNJKANA", v.kana) && same("KNJNAME", v.name) && storedSex == v.sex
-           && storedDate(q.field("BIRTH")) == v.birth && same("POSTCD", v.post) && same("ADR1", v.adr1)
+           && rec::storedDate(q.field("BIRTH")) == v.birth && same("POSTCD", v.post) && same("ADR1", v.adr1)
            && same("ADR2", v.adr2) && same("TEL", v.tel) && same("KEITAI", v.keitai) && same("FAX", v.fax)
            && same("MAIL", v.mail) && same("BIKO", v.biko);
 }

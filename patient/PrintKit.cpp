@@ -40,15 +40,6 @@ bool readPatient(qint64 id, TPrtPatient& p)
 }
 
 namespace {
-QDate entryDate(const TQuery& q)
-{
-    const TField f = q.field(QStringLiteral("ADDDTE"));
-    if (f.isNull())
-        return {};
-    const QDate d = f.asDate();
-    return rec::isAbsentDate(d) ? QDate() : d;
-}
-
 QString entryText(const TQuery& q, const char* name, int capacity)
 {
     const TField f = q.field(QLatin1String(name));
@@ -83,7 +74,7 @@ std::vector<TrecAlle> readAllergies(TQuery& q, qint64 id, const QDate& until)
     for (; !q.eof(); q.next()) {
         TrecAlle a;
         a.HKBN = entryNumber(q, "HKBN");
-        a.ADDDTE = entryDate(q);
+        a.ADDDTE = rec::storedDate(q.field(QStringLiteral("ADDDTE")));
         a.ALLEHIN = entryText(q, "ALLEHIN", 128);
         a.HANNOU = entryText(q, "HANNOU", 128);
         a.HJIKI = entryText(q, "HJIKI", 8);
@@ -102,7 +93,7 @@ std::vector<TrecDevi> readDevices(TQuery& q, qint64 id, const QDate& until)
     std::vector<TrecDevi> rows;
     for (; !q.eof(); q.next()) {
         TrecDevi d;
-        d.ADDDTE = entryDate(q);
+        d.ADDDTE = rec::storedDate(q.field(QStringLiteral("ADDDTE")));
         d.DEVICE = entryText(q, "DEVICE", 200);
         d.COMM = entryText(q, "COMM", 200);
         rows.push_back(d);
