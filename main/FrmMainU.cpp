@@ -17,6 +17,9 @@
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
+#include "export/FrmOutCsvAleU.h"
+#include "export/FrmOutCsvDevU.h"
+#include "export/FrmOutCsvU.h"
 #include "main/PrtTaiyouU.h"
 #include "messages/FrmMailMainU.h"
 #include "patient/FrmSrcKanjaU.h"
@@ -119,6 +122,9 @@ void TFrmMain::buildMenu()
     N8 = item(help, "N8", QStringLiteral("バージョン情報"));
 
     connect(N2, &QAction::triggered, this, [this] { OpenMntMenu(this); });
+    connect(CSV1, &QAction::triggered, this, [this] { TFrmOutCsv(this).exec(); });
+    connect(CSV2, &QAction::triggered, this, [this] { TFrmOutCsvAle(this).exec(); });
+    connect(CSV3, &QAction::triggered, this, [this] { TFrmOutCsvDev(this).exec(); });
     connect(QARNLink, &QAction::triggered, this, &TFrmMain::QARNLinkClick);
     connect(N6, &QAction::triggered, this, &TFrmMain::N6Click);
     connect(N8, &QAction::triggered, this, &TFrmMain::N8Click);
