@@ -49,4 +49,18 @@ QString windowsLines(const QString& lfText)
     return t;
 }
 
+QString likeContains(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += QLatin1Char('%');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    escaped += QLatin1Char('%');
+    return escaped;
+}
+
 } // namespace textutil

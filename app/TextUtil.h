@@ -20,5 +20,8 @@ QString trimBoth(const QString& s);
 QString memoText(const QString& rawText);
 // Text with LF line breaks as the database and the checks see it: CR LF.
 QString windowsLines(const QString& lfText);
+// The pattern for `"COL" LIKE :X ESCAPE '\'`: the text between two
+// wildcards, its own %, _ and \ standing for themselves.
+QString likeContains(const QString& text);
 
 } // namespace textutil

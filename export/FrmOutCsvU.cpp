@@ -11,7 +11,6 @@
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
-#include "messages/MessShared.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -265,9 +264,9 @@ int TFrmOutCsv::loadEntries()
             q.setText(QString::fromLatin1(p), tandr, 24);
     // Bound whole: a pattern cut to a width would match other rows.
     if (!n.isEmpty())
-        q.setText(QStringLiteral("BYONM"), mess::likeContains(n), 0);
+        q.setText(QStringLiteral("BYONM"), textutil::likeContains(n), 0);
     if (!k.isEmpty())
-        q.setText(QStringLiteral("ICD"), mess::likeContains(k), 0);
+        q.setText(QStringLiteral("ICD"), textutil::likeContains(k), 0);
     q.open();
 
     std::vector<TrecOut> entries;

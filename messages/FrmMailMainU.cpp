@@ -1,5 +1,6 @@
 #include "messages/FrmMailMainU.h"
 
+#include "app/TextUtil.h"
 #include "app/Globals.h"
 #include "app/MsgBox.h"
 #include "app/Theme.h"
@@ -179,9 +180,9 @@ void TFrmMailMain::openList()
         ADOQMei->setText(QStringLiteral("USERID"), G().user.userId, 24);
         // Bound whole: a pattern cut to the column's width would match other rows.
         if (!kenmei.isEmpty())
-            ADOQMei->setText(QStringLiteral("KENMEI"), mess::likeContains(kenmei), 0);
+            ADOQMei->setText(QStringLiteral("KENMEI"), textutil::likeContains(kenmei), 0);
         if (!naiyo.isEmpty())
-            ADOQMei->setText(QStringLiteral("NAIYO"), mess::likeContains(naiyo), 0);
+            ADOQMei->setText(QStringLiteral("NAIYO"), textutil::likeContains(naiyo), 0);
         ADOQMei->open();
     } catch (const std::exception& e) {
         ADOQMei->close();

@@ -165,7 +165,7 @@ void TFrmUpdMess::bbtnSrcClick()
         if (jtyp >= 0)
             ADOQ->setInt(QStringLiteral("JTYP"), jtyp);
         if (!kana.isEmpty())
-            ADOQ->setText(QStringLiteral("KANA"), mess::likeContains(kana), 0);
+            ADOQ->setText(QStringLiteral("KANA"), textutil::likeContains(kana), 0);
         ADOQ->open();
     } catch (const std::exception& e) {
         ADOQ->close();

@@ -1,14 +1,10 @@
 #pragma once
-// What the three message forms share: the contains match of a typed search
-// text and the key that finds a message row again after the list is re-read.
+// What the three message forms share: the key that finds a message row
+// again after the list is re-read, and the job-type text.
 
 #include <QString>
 
 namespace mess {
-
-// The pattern for `"COL" LIKE :X ESCAPE '\'`: the text between two
-// wildcards, its own %, _ and \ standing for themselves.
-QString likeContains(const QString& text);
 
 // SKEY of a row: the number as six digits and the trimmed recipient ID.
 QString rowKey(int messno, const QString& ruserId);
