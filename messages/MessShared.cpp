@@ -1,21 +1,13 @@
 #include "messages/MessShared.h"
 
+#include "app/TextUtil.h"
 #include "db/Records.h"
 
 namespace mess {
 
 QString likeContains(const QString& text)
 {
-    QString escaped;
-    escaped.reserve(text.size() + 2);
-    escaped += QLatin1Char('%');
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    escaped += QLatin1Char('%');
-    return escaped;
+    return QLatin1Char('%') + textutil::likeLiteral(text) + QLatin1Char('%');
 }
 
 QString rowKey(int messno, const QString& ruserId)
