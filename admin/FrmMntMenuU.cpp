@@ -5,9 +5,9 @@
 #include "admin/FrmMntKaU.h"
 #include "admin/FrmMntUserU.h"
 #include "app/Globals.h"
-#include "app/MsgBox.h"
 #include "app/Theme.h"
 #include "controls/Widgets.h"
+#include "patient/FrmImpKanjaU.h"
 #include "patient/FrmMntAllergyU.h"
 #include "patient/FrmMntDeviceU.h"
 #include "patient/FrmMntKanbyoU.h"
@@ -20,14 +20,7 @@
 
 namespace {
 
-// A screen this version of the program does not have yet: said plainly.
-void notAvailable(QWidget* parent, const QString& screen)
-{
-    msg::information(parent, screen + QStringLiteral("はこのバージョンでは使用できません。"));
-}
-
-// The patient CSV import (TFrmImpKanja) is not part of this version yet.
-void openPatientImport(QWidget* parent) { notAvailable(parent, QStringLiteral("患者CSV取込")); }
+void openPatientImport(QWidget* parent) { OpenImpKanja(parent); }
 
 template <class TForm>
 void openModal(QWidget* parent)

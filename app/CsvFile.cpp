@@ -33,13 +33,31 @@ bool writeLines(const QString& path, const QStringList& lines, QString* error)
     return true;
 }
 
-QString askSaveFile(QWidget* parent, const QString& proposedName, const QString& filterTitle)
+namespace {
+
+QString documentsFolder()
 {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (dir.isEmpty() || !QDir(dir).exists())
         dir = QDir::homePath();
-    return QFileDialog::getSaveFileName(parent, QString(), QDir(dir).filePath(proposedName),
-                                        filterTitle + QStringLiteral(" (*.csv)"));
+    return dir;
+}
+
+} // namespace
+
+QString askSaveFile(QWidget* parent, const QString& proposedName, const QString& filterTitle)
+{
+    return askSaveFileTitled(parent, QString(), proposedName, filterTitle + QStringLiteral(" (*.csv)"));
+}
+
+QString askSaveFileTitled(QWidget* parent, const QString& title, const QString& proposedName, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, QDir(documentsFolder()).filePath(proposedName), filter);
+}
+
+QString askOpenFile(QWidget* parent, const QString& title, const QString& filterTitle)
+{
+    return QFileDialog::getOpenFileName(parent, title, documentsFolder(), filterTitle + QStringLiteral(" (*.csv)"));
 }
 
 } // namespace csv

@@ -29,5 +29,14 @@ bool writeLines(const QString& path, const QStringList& lines, QString* error = 
 // answer it.
 using TAskSaveFile = std::function<QString(QWidget* parent, const QString& proposedName, const QString& filterTitle)>;
 QString askSaveFile(QWidget* parent, const QString& proposedName, const QString& filterTitle);
+// The same with the dialog's own title and whole filter ("エラーログ(*.txt)"),
+// for the text files that are not CSV.
+QString askSaveFileTitled(QWidget* parent, const QString& title, const QString& proposedName, const QString& filter);
+
+// Asks for a CSV file to read: an open dialog titled `title` with the filter
+// "filterTitle (*.csv)". Empty when cancelled. Held as a member like the
+// save question.
+using TAskOpenFile = std::function<QString(QWidget* parent, const QString& title, const QString& filterTitle)>;
+QString askOpenFile(QWidget* parent, const QString& title, const QString& filterTitle);
 
 } // namespace csv

@@ -78,9 +78,78 @@ template <class F> void walk(const QString& text, F&& take)
     }
 }
 
+// Reads double-byte characters through the same ICU table as TEncoder; the
+// single bytes are the Windows ones and are read without it.
+class TDecoder {
+public:
+    TDecoder()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        FConv.reset(ucnv_open("windows-31j", &status));
+        if (U_FAILURE(status)) {
+            FConv.reset();
+            return;
+        }
+        ucnv_setToUCallBack(FConv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    }
+
+    // The character of the lead and trail byte; 0 when there is none.
+    char16_t pair(unsigned char lead, unsigned char trail)
+    {
+        if (!FConv)
+            return 0;
+        const char in[2] = {char(lead), char(trail)};
+        UChar out[4];
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_resetToUnicode(FConv.get());
+        const int n = ucnv_toUChars(FConv.get(), out, 4, in, 2, &status);
+        return U_SUCCESS(status) && n == 1 ? char16_t(out[0]) : 0;
+    }
+
+private:
+    std::unique_ptr<UConverter, TConverterCloser> FConv;
+};
+
+bool isLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isTrail(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
 } // namespace
 
 namespace sjis {
+
+QString decode(const QByteArray& bytes, bool* ok)
+{
+    TDecoder dec;
+    QString out;
+    out.reserve(bytes.size());
+    bool valid = true;
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b <= 0x80) {
+            out += QChar(char16_t(b));
+        } else if (b == 0xA0) {
+            out += QChar(char16_t(0xF8F0));
+        } else if (b >= 0xFD) {
+            out += QChar(char16_t(0xF8F1 + (b - 0xFD)));
+        } else if (b >= 0xA1 && b <= 0xDF) {
+            out += QChar(char16_t(0xFF61 + (b - 0xA1)));   // half-width katakana
+        } else {
+            const auto t = i + 1 < size ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+            const char16_t c = isLead(b) && isTrail(t) ? dec.pair(b, t) : 0;
+            if (c != 0) {
+                out += QChar(c);
+                ++i;
+            } else {
+                out += QChar(char16_t(0xFFFD));
+                valid = false;
+            }
+        }
+    }
+    if (ok)
+        *ok = valid;
+    return out;
+}
 
 QByteArray encode(const QString& text)
 {

@@ -24,6 +24,18 @@ QString trimBoth(const QString& s)
     return s.mid(b, e - b);
 }
 
+QString likeLiteral(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 4);
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped;
+}
+
 QString memoText(const QString& rawText)
 {
     QString t = rawText;
@@ -51,16 +63,7 @@ QString windowsLines(const QString& lfText)
 
 QString likeContains(const QString& text)
 {
-    QString escaped;
-    escaped.reserve(text.size() + 2);
-    escaped += QLatin1Char('%');
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    escaped += QLatin1Char('%');
-    return escaped;
+    return QLatin1Char('%') + likeLiteral(text) + QLatin1Char('%');
 }
 
 } // namespace textutil

@@ -13,6 +13,10 @@ QString trimLeft(const QString& s);
 // Blanks removed at both ends.
 QString trimBoth(const QString& s);
 
+// The text as a literal part of a pattern for `LIKE :X ESCAPE '\'`: its
+// own %, _ and \ stand for themselves.
+QString likeLiteral(const QString& text);
+
 // A memo document's raw text (QTextDocument::toRawText()) with every line
 // break as LF: the line separator of Shift+Enter, the paragraph separator
 // between blocks and the frame markers. No-break spaces stay as typed,

@@ -1,5 +1,6 @@
 #include "messages/MessShared.h"
 
+#include "app/TextUtil.h"
 #include "db/Records.h"
 
 namespace mess {

@@ -15,6 +15,7 @@
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
+#include "patient/FrmOutKanjaU.h"
 #include "patient/FrmReKanjaU.h"
 #include "patient/PatientHeader.h"
 #include "patient/FrmSrcKanjaU.h"
@@ -359,7 +360,10 @@ TFrmMntKanja::TFrmMntKanja(QWidget* parent) : TFrmOBase(parent)
     connect(sbSrc, &QToolButton::clicked, this, &TFrmMntKanja::sbSrcClick);
     connect(bbtnRe, &QPushButton::clicked, this, &TFrmMntKanja::bbtnReClick);
     connect(bbtnClose, &QPushButton::clicked, this, &QDialog::close);
-    // bbtnOut opens the patient CSV export once that form exists.
+    connect(bbtnOut, &QPushButton::clicked, this, [this] {
+        TFrmOutKanja dlg(this);
+        dlg.exec();
+    });
 
     resize(660, 460);
 }
