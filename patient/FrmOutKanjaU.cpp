@@ -139,7 +139,7 @@ void TFrmOutKanja::bbtnOutClick()
         if (!post.isEmpty())
             q.setText("POST", textutil::likeLiteral(post) + QLatin1Char('%'), 0);
         if (!adr.isEmpty())
-            q.setText("ADR", QLatin1Char('%') + textutil::likeLiteral(adr) + QLatin1Char('%'), 0);
+            q.setText("ADR", textutil::likeContains(adr), 0);
         q.open();
         auto cell = [&q](const char* field, int bytes) {
             return csv::quoted(sjis::cutToBytes(q.field(QString::fromLatin1(field)).asString(), bytes));
