@@ -66,22 +66,11 @@ const char* const kSelectedVersions = R"(unnest(CAST(:KNOS AS integer[]), CAST(:
 
 TFrmOutCsv::TFrmOutCsv(QWidget* parent)
     : TFrmOutCsvBase(parent, QStringLiteral("TFrmOutCsv"), QStringLiteral("退院サマリCSV出力"),
-                     QStringLiteral("削除済/旧Versionも対象"))
+                     QStringLiteral("削除済/旧Versionも対象"),
+                     QStringLiteral("以下の条件で抽出した退院サマリデータをCSVファイル出力します。"))
 {
     QWidget* b = body();
     QGridLayout* g = conditions();
-    auto* intro = new QLabel(QStringLiteral("以下の条件で抽出した退院サマリデータをCSVファイル出力します。"), b);
-    g->addWidget(intro, 0, 0, 1, 4);
-    // The patient number moves below the explanation.
-    for (int col = 0; col < 2; ++col)
-        if (QLayoutItem* it = g->itemAtPosition(0, col); it && it->widget() != intro) {
-            g->removeItem(it);
-            if (it->widget())
-                g->addWidget(it->widget(), 1, col);
-            else
-                g->addLayout(it->layout(), 1, col);
-            delete it;
-        }
     cmbKA = widgets::combo(b, QStringLiteral("cmbKA"), 200);
     cmbSYUDR = widgets::combo(b, QStringLiteral("cmbSYUDR"), 200);
     cmbTANDR = widgets::combo(b, QStringLiteral("cmbTANDR"), 200);

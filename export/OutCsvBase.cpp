@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 
 TFrmOutCsvBase::TFrmOutCsvBase(QWidget* parent, const QString& objectName, const QString& title,
-                               const QString& delCaption)
+                               const QString& delCaption, const QString& intro)
     : TFrmOBase(parent)
 {
     setObjectName(objectName);
@@ -37,8 +37,11 @@ TFrmOutCsvBase::TFrmOutCsvBase(QWidget* parent, const QString& objectName, const
     idRow->addWidget(nedtID);
     idRow->addWidget(bbtnIdSrc);
     idRow->addStretch();
-    FConditions->addWidget(widgets::caption(b, QStringLiteral("患者ＩＤ")), 0, 0);
-    FConditions->addLayout(idRow, 0, 1);
+    const int idLine = intro.isEmpty() ? 0 : 1;
+    if (!intro.isEmpty())
+        FConditions->addWidget(widgets::label(b, intro), 0, 0, 1, 4);
+    FConditions->addWidget(widgets::caption(b, QStringLiteral("患者ＩＤ")), idLine, 0);
+    FConditions->addLayout(idRow, idLine, 1);
     root->addLayout(FConditions);
     cbDispDel = new QCheckBox(delCaption, b);
     cbDispDel->setObjectName(QStringLiteral("cbDispDel"));

@@ -21,7 +21,9 @@ class TNumberEdit;
 class TFrmOutCsvBase : public TFrmOBase {
     Q_OBJECT
 public:
-    TFrmOutCsvBase(QWidget* parent, const QString& objectName, const QString& title, const QString& delCaption);
+    // `intro`, when given, is a line of explanation above the patient number.
+    TFrmOutCsvBase(QWidget* parent, const QString& objectName, const QString& title, const QString& delCaption,
+                   const QString& intro = {});
 
     TNumberEdit* nedtID;
     QToolButton* bbtnIdSrc;
