@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QShowEvent>
 
+#include <functional>
+
 namespace {
 
 const QString kAll = QStringLiteral("全て");
@@ -46,17 +48,30 @@ QString cut(const TQuery& q, const char* name, int bytes)
 
 QString slash(const QDate& d) { return d.toString(QStringLiteral("yyyy/MM/dd")); }
 
-// The selected versions as two integer arrays for unnest(), so the
-// diagnoses and operations of all of them come in one statement each.
-void bindKeys(TQuery& q, const std::vector<TFrmOutCsv::TrecOut>& entries)
+// Runs a statement over the selected versions (given to unnest() as two
+// integer arrays, so all of them come in one statement) whose rows carry
+// KNO, VERNO and their 1-based slot RN; hands each row with a slot below
+// `slotCount` to `fill` with its entry.
+void forEachSlot(TQuery& q, std::vector<TFrmOutCsv::TrecOut>& entries, int slotCount,
+                 const std::function<void(TFrmOutCsv::TrecOut&, int slot)>& fill)
 {
     QStringList knos, vernos;
-    for (const auto& e : entries) {
+    QHash<QPair<int, int>, TFrmOutCsv::TrecOut*> byKey;
+    for (auto& e : entries) {
         knos << QString::number(e.KNO);
         vernos << QString::number(e.VERNO);
+        byKey.insert({e.KNO, e.VERNO}, &e);
     }
     q.setText(QStringLiteral("KNOS"), QLatin1Char('{') + knos.join(QLatin1Char(',')) + QLatin1Char('}'), 0);
     q.setText(QStringLiteral("VERNOS"), QLatin1Char('{') + vernos.join(QLatin1Char(',')) + QLatin1Char('}'), 0);
+    q.open();
+    for (; !q.eof(); q.next()) {
+        TFrmOutCsv::TrecOut* e =
+            byKey.value({q.field(QStringLiteral("KNO")).asInteger(), q.field(QStringLiteral("VERNO")).asInteger()});
+        const int slot = q.field(QStringLiteral("RN")).asInteger() - 1;
+        if (e && slot >= 0 && slot < slotCount)
+            fill(*e, slot);
+    }
 }
 
 const char* const kSelectedVersions = R"(unnest(CAST(:KNOS AS integer[]), CAST(:VERNOS AS integer[])) AS S("KNO", "VERNO")
@@ -321,18 +336,9 @@ SELECT T."KNO", T."VERNO", T."SNO", T."SNO1", T."SNO2", B."ADDDTE", B."BKNO", B.
  WHERE "RN" <= 4 ORDER BY "KNO", "VERNO", "RN")")
                  .arg(rec::sqlTenkiN(QStringLiteral("B")), rec::sqlHjikiNm(QStringLiteral("B")),
                       QString::fromLatin1(kSelectedVersions)));
-    bindKeys(q, FEntries);
-    q.open();
-    QHash<QPair<int, int>, TrecOut*> byKey;
-    for (TrecOut& e : FEntries)
-        byKey.insert({e.KNO, e.VERNO}, &e);
-    for (; !q.eof(); q.next()) {
-        auto field = [&q](const char* name) { return q.field(QString::fromLatin1(name)); };
-        TrecOut* e = byKey.value({field("KNO").asInteger(), field("VERNO").asInteger()});
-        const int slot = field("RN").asInteger() - 1;
-        if (!e || slot < 0 || slot > 3)
-            continue;
-        TrecDiag& d = e->diags[slot];
+    auto field = [&q](const char* name) { return q.field(QString::fromLatin1(name)); };
+    forEachSlot(q, FEntries, 4, [&](TrecOut& e, int slot) {
+        TrecDiag& d = e.diags[slot];
         d.SNO = field("SNO").asInteger();
         d.SNO1 = cut(q, "SNO1", 4);
         d.SNO2 = cut(q, "SNO2", 4);
@@ -344,7 +350,7 @@ SELECT T."KNO", T."VERNO", T."SNO", T."SNO1", T."SNO2", B."ADDDTE", B."BKNO", B.
         d.TENKIN = field("TENKIN").asString();
         d.BIKO = sjis::cutToBytes(cleaned(field("BIKO").asString()), 128);
         d.ICD102013 = cut(q, "ICD102013", 5);
-    }
+    });
 }
 
 void TFrmOutCsv::loadOperations()
@@ -365,18 +371,9 @@ SELECT O."KNO", O."VERNO", D."OPEDTE", D."OPENM", D."OPEDR1", D."OPEDR2", D."JYO
   LEFT JOIN "KLOV"."M_USER" J2 ON D."JYO2" = J2."USERID") X
  WHERE "RN" <= 2 ORDER BY "KNO", "VERNO", "RN")")
                  .arg(QString::fromLatin1(kSelectedVersions)));
-    bindKeys(q, FEntries);
-    q.open();
-    QHash<QPair<int, int>, TrecOut*> byKey;
-    for (TrecOut& e : FEntries)
-        byKey.insert({e.KNO, e.VERNO}, &e);
-    for (; !q.eof(); q.next()) {
-        auto field = [&q](const char* name) { return q.field(QString::fromLatin1(name)); };
-        TrecOut* e = byKey.value({field("KNO").asInteger(), field("VERNO").asInteger()});
-        const int slot = field("RN").asInteger() - 1;
-        if (!e || slot < 0 || slot > 1)
-            continue;
-        TrecOpe& o = e->opes[slot];
+    auto field = [&q](const char* name) { return q.field(QString::fromLatin1(name)); };
+    forEachSlot(q, FEntries, 2, [&](TrecOut& e, int slot) {
+        TrecOpe& o = e.opes[slot];
         o.OPEDTE = field("OPEDTE").asDateTime();
         o.OPENM = cut(q, "OPENM", 200);
         o.OPEDR1 = cut(q, "OPEDR1", 24);
@@ -389,7 +386,7 @@ SELECT O."KNO", O."VERNO", D."OPEDTE", D."OPENM", D."OPEDR1", D."OPEDR2", D."JYO
         o.JYO2NM = cut(q, "JYO2NM", 64);
         o.COMM = sjis::cutToBytes(cleaned(field("COMM").asString()), 200);
         o.KCODE = cut(q, "KCODE", 12);
-    }
+    });
 }
 
 QStringList TFrmOutCsv::buildLines() const
