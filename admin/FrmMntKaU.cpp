@@ -364,10 +364,7 @@ void TFrmMntKa::bbtnOutClick()
     const QString path = FAskSaveFile(this, QStringLiteral("診療科情報CSV.csv"), QStringLiteral("診療科情報CSV"));
     if (path.isEmpty())
         return;
-    QString error;
-    if (!csv::writeLines(path, lines, &error)) {
-        msg::warning(this, QStringLiteral("ファイルに書き込めませんでした。\r\n") + error);
+    if (!csv::writeReporting(this, path, lines))
         return;
-    }
     msg::information(this, QStringLiteral("正常に出力しました。"));
 }

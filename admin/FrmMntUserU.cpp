@@ -538,11 +538,8 @@ void TFrmMntUser::bbtnOutClick()
     const QString path = FAskSaveFile(this, QStringLiteral("ユーザ情報CSV.csv"), QStringLiteral("ユーザ情報CSV"));
     if (path.isEmpty())
         return;
-    QString error;
-    if (!csv::writeLines(path, lines, &error)) {
-        msg::warning(this, QStringLiteral("ファイルに出力できませんでした。\r\n") + error);
+    if (!csv::writeReporting(this, path, lines))
         return;
-    }
     msg::information(this, QStringLiteral("正常に出力しました。"));
 }
 

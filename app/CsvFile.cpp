@@ -1,6 +1,7 @@
 #include "app/CsvFile.h"
 
 #include "app/CommonU.h"
+#include "app/MsgBox.h"
 #include "app/SjisText.h"
 
 #include <QDir>
@@ -44,6 +45,15 @@ QString documentsFolder()
 }
 
 } // namespace
+
+bool writeReporting(QWidget* parent, const QString& path, const QStringList& lines)
+{
+    QString error;
+    if (writeLines(path, lines, &error))
+        return true;
+    msg::warning(parent, QStringLiteral("ファイルに書き込めませんでした。\r\n") + error);
+    return false;
+}
 
 QString askSaveFile(QWidget* parent, const QString& proposedName, const QString& filterTitle)
 {

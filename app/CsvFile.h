@@ -23,6 +23,10 @@ QString line(const QStringList& cells);
 // `error`, when the file cannot be written whole.
 bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
+// writeLines, telling the user when the file could not be written
+// ("ファイルに書き込めませんでした。" with the reason); true when it was.
+bool writeReporting(QWidget* parent, const QString& path, const QStringList& lines);
+
 // Asks for the file to write: a save dialog in the user's documents folder
 // proposing `proposedName`, with the filter "title (*.csv)" and the overwrite
 // question. Empty when cancelled. Forms hold it as a member so that tests can

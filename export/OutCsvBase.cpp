@@ -88,11 +88,8 @@ void TFrmOutCsvBase::bbtnCSVClick()
     const QString path = FAskSaveFile(this, fileName(), filterTitle());
     if (path.isEmpty())
         return;
-    QString error;
-    if (!csv::writeLines(path, buildLines(), &error)) {
-        msg::warning(this, QStringLiteral("ファイルに書き込めませんでした。\r\n") + error);
+    if (!csv::writeReporting(this, path, buildLines()))
         return;
-    }
     msg::information(this, QStringLiteral("出力しました。"));
 }
 

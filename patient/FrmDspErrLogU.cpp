@@ -52,7 +52,5 @@ void TFrmDspErrLog::bbtnLogSaveClick()
     const QString path = FAskSaveFile(this);
     if (path.isEmpty())
         return;
-    QString error;
-    if (!csv::writeLines(path, memErrLog->toPlainText().split(QLatin1Char('\n')), &error))
-        msg::warning(this, QStringLiteral("ファイルに書き込めませんでした。\r\n") + error);
+    csv::writeReporting(this, path, memErrLog->toPlainText().split(QLatin1Char('\n')));
 }

@@ -168,10 +168,7 @@ void TFrmOutKanja::bbtnOutClick()
     const QString path = FAskSaveFile(this, QStringLiteral("患者情報CSV.csv"), QStringLiteral("患者情報CSV"));
     if (path.isEmpty())
         return;
-    QString error;
-    if (!csv::writeLines(path, lines, &error)) {
-        msg::warning(this, QStringLiteral("ファイルに書き込めませんでした。\r\n") + error);
+    if (!csv::writeReporting(this, path, lines))
         return;
-    }
     msg::information(this, QStringLiteral("正常に出力しました。"));
 }
