@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/MsgBox.h"
+#include "app/Theme.h"
 #include "app/UntDM.h"
 #include "controls/DBGrid.h"
 #include "controls/Widgets.h"
@@ -37,10 +38,7 @@ TFrmMntAllergy::TFrmMntAllergy(QWidget* parent) : TFrmPatientRecordList(parent)
     setObjectName(QStringLiteral("TFrmMntAllergy"));
     setWindowTitle(QStringLiteral("アレルギー"));
     lblAlle = widgets::label(nullptr, QStringLiteral("アレルギー無"), QStringLiteral("lblAlle"));
-    lblAlle->setAutoFillBackground(true);
-    QPalette p = lblAlle->palette();
-    p.setColor(QPalette::Window, QColor(144, 238, 144));
-    lblAlle->setPalette(p);
+    theme::setBackground(lblAlle, QColor(144, 238, 144));   // light green
     lblAlle->setMargin(4);
     lblInsDte = widgets::label(nullptr, QString(), QStringLiteral("lblInsDte"));
     header->addExtra(lblAlle);

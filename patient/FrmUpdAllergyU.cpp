@@ -43,8 +43,9 @@ void openEntry(TQuery& q, qint64 id, int rno)
     q.open();
 }
 
-// The patient's live entries of the kind ("none" or the others), newest first.
-TQuery* liveEntries(TQuery& q, qint64 id, bool none)
+// Opens the patient's live entries of the kind ("none" or the others),
+// newest first; true when there is one.
+bool hasLiveEntries(TQuery& q, qint64 id, bool none)
 {
     q.setSql(none ? QStringLiteral(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0
                                         AND "HKBN" = 0 ORDER BY "RNO" DESC)")
@@ -52,7 +53,7 @@ TQuery* liveEntries(TQuery& q, qint64 id, bool none)
                                         AND "HKBN" <> 0 ORDER BY "RNO" DESC)"));
     q.setInt64(QStringLiteral("ID"), id);
     q.open();
-    return &q;
+    return !q.eof();
 }
 } // namespace
 
@@ -182,11 +183,11 @@ bool TFrmUpdAllergy::validateNone()
         return false;
     };
     TQuery q(&dm().ADOCPOST);
-    if (!liveEntries(q, FID, false)->eof()
+    if (hasLiveEntries(q, FID, false)
         && !msg::question(this, QStringLiteral("既にアレルギーあり又は不詳で登録された情報があります。\r\n"
                                                "このまま登録した場合そのデータは失われますがよろしいですか？")))
         return stop();
-    if (liveEntries(q, FID, true)->eof())
+    if (!hasLiveEntries(q, FID, true))
         return true;
     if (q.field(QStringLiteral("ADDDTE")).asDate() != dtpADDDTE->date())
         return msg::question(this, QStringLiteral("別の登録日でアレルギーありで登録されています。\r\n"
@@ -199,7 +200,7 @@ bool TFrmUpdAllergy::validateNone()
 bool TFrmUpdAllergy::validatePresent()
 {
     TQuery q(&dm().ADOCPOST);
-    if (!liveEntries(q, FID, true)->eof()
+    if (hasLiveEntries(q, FID, true)
         && !msg::question(this, QStringLiteral("現在この患者はアレルギーなしで登録されています。\r\n"
                                                "登録してよろしいですか？"))) {
         cmbHKBN->setFocus();
