@@ -1,6 +1,7 @@
 #include "controls/Widgets.h"
 
 #include "app/Theme.h"
+#include "controls/NumberEdit.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -57,6 +58,24 @@ QComboBox* combo(QWidget* parent, const QString& name, int minWidth)
     c->setMinimumWidth(minWidth);
     c->setMaxVisibleItems(20);
     return c;
+}
+
+TNumberEdit* wholeNumberEdit(QWidget* parent, const QString& name, qint64 max, int width)
+{
+    auto* e = new TNumberEdit(parent);
+    e->setObjectName(name);
+    e->setFigure(0);
+    e->setFixed(true);
+    e->setMaxIntLength(int(QString::number(max).size()));
+    e->setDecimalMin(TDecimal::fromInt64(0));
+    e->setDecimalMax(TDecimal::fromInt64(max));
+    e->setLimitOptions(TLimitOptions(loMax) | loMin);
+    e->setLimit(true);
+    e->setZeroVisible(false);
+    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    e->setFixedWidth(width);
+    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    return e;
 }
 
 QDateEdit* datePicker(QWidget* parent, const QString& name, TDateStyle style, const QDate& date)

@@ -11,6 +11,7 @@ class QDateEdit;
 class QLabel;
 class QPushButton;
 class QWidget;
+class TNumberEdit;
 
 namespace widgets {
 
@@ -23,6 +24,10 @@ QLabel* valueLabel(QWidget* parent, const QString& name, int minWidth);
 // A command button that never becomes the dialog's default on focus.
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QString& hint = {});
 QComboBox* combo(QWidget* parent, const QString& name, int minWidth);
+
+// A whole-number field from 0 to `max` (as many digits as `max` has): typed
+// without the input method, right-aligned, empty for 0.
+TNumberEdit* wholeNumberEdit(QWidget* parent, const QString& name, qint64 max, int width);
 
 enum class TDateStyle {
     Slash,  // "2024/04/01", fixed width: the patient record forms

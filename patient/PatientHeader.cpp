@@ -110,20 +110,7 @@ bool TPatientHeader::load(qint64 id)
 
 TNumberEdit* newPatientIdEdit(QWidget* parent)
 {
-    auto* e = new TNumberEdit(parent);
-    e->setObjectName(QStringLiteral("nedtID"));
-    e->setFigure(0);
-    e->setFixed(true);
-    e->setMaxIntLength(10);
-    e->setDecimalMin(TDecimal::fromInt64(0));
-    e->setDecimalMax(TDecimal::fromInt64(9999999999LL));
-    e->setLimitOptions(TLimitOptions(loMax) | loMin);
-    e->setLimit(true);
-    e->setZeroVisible(false);
-    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    e->setFixedWidth(110);
-    e->setAttribute(Qt::WA_InputMethodEnabled, false);
-    return e;
+    return widgets::wholeNumberEdit(parent, QStringLiteral("nedtID"), 9999999999LL, 110);
 }
 
 TPatientPick newPatientPick(QWidget* parent)
