@@ -30,10 +30,7 @@ const char* const kTextColumns[] = {"HOSPNM", "HOSPKANA", "POSTCD", "HOSPADR", "
 
 TFrmMntHosp::TFrmMntHosp(QWidget* parent) : TFrmOBase(parent)
 {
-    setObjectName(QStringLiteral("TFrmMntHosp"));
-    setWindowTitle(QStringLiteral("施設情報メンテナンス"));
-    theme::setBackground(this, theme::kCream);
-    setStyleSheet(theme::focusEditStyle());
+    theme::setupCreamForm(this, QStringLiteral("TFrmMntHosp"), QStringLiteral("施設情報メンテナンス"));
 
     QWidget* b = body();
     auto* root = new QVBoxLayout(b);

@@ -40,10 +40,7 @@ void openDepartment(TQuery& q, int code)
 
 TFrmMntKa::TFrmMntKa(QWidget* parent) : TFrmOBase(parent)
 {
-    setObjectName(QStringLiteral("TFrmMntKa"));
-    setWindowTitle(QStringLiteral("診療科メンテナンス"));
-    theme::setBackground(this, theme::kCream);
-    setStyleSheet(theme::focusEditStyle());
+    theme::setupCreamForm(this, QStringLiteral("TFrmMntKa"), QStringLiteral("診療科メンテナンス"));
     ADOQMei = new TQuery(&dm().ADOCPOST, this);
     ADOQMei->setObjectName(QStringLiteral("ADOQMei"));
 

@@ -105,10 +105,7 @@ QCheckBox* newCheck(QWidget* parent, const QString& name, const QString& text)
 
 TFrmMntUser::TFrmMntUser(QWidget* parent) : TFrmOBase(parent)
 {
-    setObjectName(QStringLiteral("TFrmMntUser"));
-    setWindowTitle(QStringLiteral("ユーザーメンテナンス"));
-    theme::setBackground(this, theme::kCream);
-    setStyleSheet(theme::focusEditStyle());
+    theme::setupCreamForm(this, QStringLiteral("TFrmMntUser"), QStringLiteral("ユーザーメンテナンス"));
     setWindowState(windowState() | Qt::WindowMaximized);
 
     ADOQMei = new TQuery(&dm().ADOCPOST, this);

@@ -28,6 +28,14 @@ void setBackground(QWidget* w, const QColor& c)
     w->setAutoFillBackground(true);
 }
 
+void setupCreamForm(QWidget* w, const QString& objectName, const QString& caption)
+{
+    w->setObjectName(objectName);
+    w->setWindowTitle(caption);
+    setBackground(w, kCream);
+    w->setStyleSheet(focusEditStyle());
+}
+
 void setupFixedDialog(QDialog* d, const QString& objectName, const QString& caption, const QColor& background,
                       bool systemMenu)
 {

@@ -23,6 +23,9 @@ void registerFontSubstitutes();
 QString focusEditStyle();
 // Background colour of a top-level form.
 void setBackground(QWidget* w, const QColor& c);
+// The maintenance forms: name, caption, cream background and the edit
+// that has the focus coloured.
+void setupCreamForm(QWidget* w, const QString& objectName, const QString& caption);
 // The small fixed dialogs (first run, login, version, print options): name,
 // caption, fixed border with a close box, background and the 12-pixel font.
 void setupFixedDialog(QDialog* d, const QString& objectName, const QString& caption, const QColor& background,

@@ -56,10 +56,7 @@ private:
 
 TFrmImpKanja::TFrmImpKanja(QWidget* parent) : TFrmOBase(parent)
 {
-    setObjectName(QStringLiteral("TFrmImpKanja"));
-    setWindowTitle(QStringLiteral("患者情報CSV取込処理"));
-    theme::setBackground(this, theme::kCream);
-    setStyleSheet(theme::focusEditStyle());
+    theme::setupCreamForm(this, QStringLiteral("TFrmImpKanja"), QStringLiteral("患者情報CSV取込処理"));
 
     QWidget* b = body();
     auto* root = new QVBoxLayout(b);

@@ -134,10 +134,7 @@ bool TAutoKana::eventFilter(QObject* watched, QEvent* event)
 
 TFrmMntKanja::TFrmMntKanja(QWidget* parent) : TFrmOBase(parent)
 {
-    setObjectName(QStringLiteral("TFrmMntKanja"));
-    setWindowTitle(QStringLiteral("患者メンテナンス"));
-    theme::setBackground(this, theme::kCream);
-    setStyleSheet(theme::focusEditStyle());
+    theme::setupCreamForm(this, QStringLiteral("TFrmMntKanja"), QStringLiteral("患者メンテナンス"));
 
     QWidget* b = body();
     auto* root = new QVBoxLayout(b);

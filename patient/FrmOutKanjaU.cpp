@@ -25,10 +25,7 @@
 
 TFrmOutKanja::TFrmOutKanja(QWidget* parent) : TFrmOBase(parent)
 {
-    setObjectName(QStringLiteral("TFrmOutKanja"));
-    setWindowTitle(QStringLiteral("患者情報出力処理"));
-    theme::setBackground(this, theme::kCream);
-    setStyleSheet(theme::focusEditStyle());
+    theme::setupCreamForm(this, QStringLiteral("TFrmOutKanja"), QStringLiteral("患者情報出力処理"));
 
     QWidget* b = body();
     auto* root = new QVBoxLayout(b);

@@ -33,10 +33,7 @@ QString timestampText(const TField& f)
 
 TFrmReKanja::TFrmReKanja(QWidget* parent) : TFrmOBase(parent)
 {
-    setObjectName(QStringLiteral("TFrmReKanja"));
-    setWindowTitle(QStringLiteral("患者メンテナンス履歴"));
-    theme::setBackground(this, theme::kCream);
-    setStyleSheet(theme::focusEditStyle());
+    theme::setupCreamForm(this, QStringLiteral("TFrmReKanja"), QStringLiteral("患者メンテナンス履歴"));
     ADOQ = new TQuery(&dm().ADOCPOST, this);
     ADOQ->setObjectName(QStringLiteral("ADOQ"));
 
