@@ -102,10 +102,7 @@ void TFrmMntDrKa::loadChoices(const QString& doctor, int code)
         FslDR.clear();
         try {
             TQuery q(&dm().ADOCPOST);
-            q.setSql(R"(SELECT * FROM "KLOV"."M_KA" ORDER BY "KACD")");
-            q.open();
-            for (; !q.eof(); q.next())
-                cmbKA->addItem(q.field(QStringLiteral("KANM")).asString(), q.field(QStringLiteral("KACD")).asInteger());
+            widgets::addDepartments(cmbKA, q, false);
             q.setSql(R"(SELECT * FROM "KLOV"."M_USER" WHERE "JTYP" = 0 ORDER BY "USERID")");
             q.open();
             for (; !q.eof(); q.next()) {

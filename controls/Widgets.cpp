@@ -2,6 +2,7 @@
 
 #include "app/Theme.h"
 #include "controls/NumberEdit.h"
+#include "db/Query.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -58,6 +59,15 @@ QComboBox* combo(QWidget* parent, const QString& name, int minWidth)
     c->setMinimumWidth(minWidth);
     c->setMaxVisibleItems(20);
     return c;
+}
+
+void addDepartments(QComboBox* combo, TQuery& q, bool shownOnly)
+{
+    q.setSql(shownOnly ? QStringLiteral(R"(SELECT * FROM "KLOV"."M_KA" WHERE "DSPKBN" = 0 ORDER BY "KACD")")
+                       : QStringLiteral(R"(SELECT * FROM "KLOV"."M_KA" ORDER BY "KACD")"));
+    for (q.open(); !q.eof(); q.next())
+        combo->addItem(q.field(QStringLiteral("KANM")).asString(), q.field(QStringLiteral("KACD")).asInteger());
+    q.close();
 }
 
 TNumberEdit* wholeNumberEdit(QWidget* parent, const QString& name, qint64 max, int width)

@@ -12,6 +12,7 @@ class QLabel;
 class QPushButton;
 class QWidget;
 class TNumberEdit;
+class TQuery;
 
 namespace widgets {
 
@@ -24,6 +25,10 @@ QLabel* valueLabel(QWidget* parent, const QString& name, int minWidth);
 // A command button that never becomes the dialog's default on focus.
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QString& hint = {});
 QComboBox* combo(QWidget* parent, const QString& name, int minWidth);
+// Appends the departments (M_KA) in code order to the list: the name as the
+// text, the code as the item's data; with shownOnly those not hidden from
+// selection lists. Runs on `q`, which it leaves closed.
+void addDepartments(QComboBox* combo, TQuery& q, bool shownOnly);
 
 // A whole-number field from 0 to `max` (as many digits as `max` has): typed
 // without the input method, right-aligned, empty for 0.

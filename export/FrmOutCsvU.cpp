@@ -162,10 +162,7 @@ void TFrmOutCsv::FormShow()
     cmbSYUDR->addItem(kAll);
     try {
         TQuery q(&dm().ADOCPOST);
-        q.setSql(R"(SELECT * FROM "KLOV"."M_KA" WHERE "DSPKBN" = 0 ORDER BY "KACD")");
-        q.open();
-        for (; !q.eof(); q.next())
-            cmbKA->addItem(q.field(QStringLiteral("KANM")).asString(), q.field(QStringLiteral("KACD")).asInteger());
+        widgets::addDepartments(cmbKA, q, true);
         q.setSql(R"(SELECT * FROM "KLOV"."M_USER" WHERE "JTYP" = 0 ORDER BY "USERID")");
         q.open();
         for (; !q.eof(); q.next()) {

@@ -369,10 +369,7 @@ void TFrmMain::loadSelectionLists()
 {
     cmbKA->clear();
     cmbKA->addItem(QStringLiteral("全て"), 0);
-    ADOQ->setSql(R"(SELECT * FROM "KLOV"."M_KA" WHERE "DSPKBN" = 0 ORDER BY "KACD")");
-    for (ADOQ->open(); !ADOQ->eof(); ADOQ->next())
-        cmbKA->addItem(ADOQ->field("KANM").asString(), ADOQ->field("KACD").asInteger());
-    ADOQ->close();
+    widgets::addDepartments(cmbKA, *ADOQ, true);
     cmbKA->setCurrentIndex(0);
 
     FslDR = {QString()};

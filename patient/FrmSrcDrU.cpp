@@ -4,6 +4,7 @@
 #include "app/MsgBox.h"
 #include "app/UntDM.h"
 #include "controls/DBGrid.h"
+#include "controls/Widgets.h"
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
@@ -61,10 +62,7 @@ void TFrmSrcDr::loadDepartments()
     cmbKA->addItem(QStringLiteral("全て"), QVariant());
     try {
         TQuery q(&dm().ADOCPOST);
-        q.setSql(R"(SELECT * FROM "KLOV"."M_KA" ORDER BY "KACD")");
-        q.open();
-        for (; !q.eof(); q.next())
-            cmbKA->addItem(q.field(QStringLiteral("KANM")).asString(), q.field(QStringLiteral("KACD")).asInteger());
+        widgets::addDepartments(cmbKA, q, false);
     } catch (const std::exception& e) {
         msg::warning(this, errorWarningText(e));
     }

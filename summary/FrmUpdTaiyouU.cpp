@@ -14,6 +14,7 @@
 #include "controls/DBGrid.h"
 #include "controls/EraText.h"
 #include "controls/NumberEdit.h"
+#include "controls/Widgets.h"
 #include "db/Errors.h"
 #include "db/Numbers.h"
 #include "db/Query.h"
@@ -89,11 +90,7 @@ void TFrmUpdTaiyou::FormShow()
             AND ((:NDTE <= TO_CHAR("YENDDTE",'YYYYMMDD')) AND (:TDTE >= TO_CHAR("YSTRDTE",'YYYYMMDD'))))");
 
         cmbKA->clear();
-        ADOQ->setSql(R"(SELECT * FROM "KLOV"."M_KA" WHERE "DSPKBN" = 0 ORDER BY "KACD")");
-        ADOQ->open();
-        for (; !ADOQ->eof(); ADOQ->next())
-            cmbKA->addItem(ADOQ->field("KANM").asString(), ADOQ->field("KACD").asInteger());
-        ADOQ->close();
+        widgets::addDepartments(cmbKA, *ADOQ, true);
         cmbKA->setCurrentIndex(-1);
 
         ADOQ->setSql(R"(SELECT * FROM information_schema.tables WHERE table_schema = :SCH AND table_name = :TBL)");
