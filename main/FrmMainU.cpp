@@ -1,6 +1,8 @@
 #include "main/FrmMainU.h"
 
+#include "admin/FrmBackUpU.h"
 #include "admin/FrmMntMenuU.h"
+#include "admin/FrmRestoreU.h"
 #include "app/CommonU.h"
 #include "app/FrmLoginU.h"
 #include "app/FrmVerU.h"
@@ -125,6 +127,8 @@ void TFrmMain::buildMenu()
     connect(CSV1, &QAction::triggered, this, [this] { TFrmOutCsv(this).exec(); });
     connect(CSV2, &QAction::triggered, this, [this] { TFrmOutCsvAle(this).exec(); });
     connect(CSV3, &QAction::triggered, this, [this] { TFrmOutCsvDev(this).exec(); });
+    connect(mmnBack, &QAction::triggered, this, [this] { TFrmBackUp(this).exec(); });
+    connect(mmnRestor, &QAction::triggered, this, [this] { TFrmRestore(this).exec(); });
     connect(QARNLink, &QAction::triggered, this, &TFrmMain::QARNLinkClick);
     connect(N6, &QAction::triggered, this, &TFrmMain::N6Click);
     connect(N8, &QAction::triggered, this, &TFrmMain::N8Click);
