@@ -1,0 +1,195 @@
+// Backup and restore with the real pg_dump and pg_restore against the test
+// server.
+
+#include "admin/FrmBackUpU.h"
+#include "admin/FrmRestoreU.h"
+#include "app/CommonU.h"
+#include "common/TestApp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+class BackupTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        loginAs(QStringLiteral("admin"));
+    }
+    void fill(TFrmPgTool& f, const QString& tool)
+    {
+        f.show();
+        f.FPassFile = FTmp->path() + QStringLiteral("/pgpass");
+        f.edtServer->setText(testenv::host());
+        f.edtPort->setText(testenv::port());
+        f.edtDb->setText(dbName());
+        f.edtUser->setText(QStringLiteral("postgres"));
+        f.edtPass->setText(testenv::password());
+        f.edtExePath->setText(QStandardPaths::findExecutable(tool));
+    }
+    void runAndWait(TFrmPgTool& f)
+    {
+        f.bbtnBackUp->click();
+        ASSERT_TRUE(waitFor([&] { return !f.running(); }, 30000));
+    }
+    // A backup of the test database in its state now.
+    QString backup()
+    {
+        TFrmBackUp f;
+        fill(f, QStringLiteral("pg_dump"));
+        f.edtOutPath->setText(FOut.path());
+        runAndWait(f);
+        return f.FBackupFile;
+    }
+    void restore(TFrmRestore& f, const QString& file)
+    {
+        fill(f, QStringLiteral("pg_restore"));
+        f.edtBackFile->setText(file);
+        runAndWait(f);
+    }
+    QString adminName() { return scalar(R"(SELECT "USERNM" FROM "KLOV"."M_USER" WHERE "USERID" = 'admin')"); }
+
+    QTemporaryDir FOut;
+};
+
+TEST_F(BackupTest, BackupWritesAnArchiveNamedFromTheServerTimeWithoutThePasswordOnTheCommandLine)
+{
+    const QDateTime before = CommonU::GetServerTime().addSecs(-1);
+    TFrmBackUp f;
+    fill(f, QStringLiteral("pg_dump"));
+    f.edtOutPath->setText(FOut.path() + QStringLiteral("/"));
+    runAndWait(f);
+    const QDateTime after = CommonU::GetServerTime();
+    EXPECT_EQ(boxes.texts(), (QStringList{QStringLiteral("実行してよろしいですか？"), QStringLiteral("バックアップ終了しました。")}));
+    const QFileInfo file(f.FBackupFile);
+    EXPECT_EQ(file.absolutePath(), QDir(FOut.path()).absolutePath());
+    EXPECT_GT(file.size(), 0);
+    const auto m = QRegularExpression(QStringLiteral(R"(^KLOV(\d{14})\.backup$)")).match(file.fileName());
+    ASSERT_TRUE(m.hasMatch()) << file.fileName().toStdString();
+    const QDateTime stamp = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMddHHmmss"));
+    EXPECT_TRUE(stamp >= before.addMSecs(-before.time().msec()) && stamp <= after) << m.captured(1).toStdString();
+
+    // The database is named as such; the password reaches the tools only
+    // through the password file, for either server generation.
+    EXPECT_TRUE(f.FLastArguments.join(' ').contains(QStringLiteral("--dbname ") + dbName()));
+    const pgtools::TConnParams p = f.params();
+    for (bool old : {false, true})
+        for (const QStringList& args : {pgtools::backupArguments(p, QStringLiteral("x"), old),
+                                        pgtools::restoreArguments(p, QStringLiteral("x"), old)})
+            EXPECT_FALSE(args.join(' ').contains(p.pass)) << args.join(' ').toStdString();
+}
+
+TEST_F(BackupTest, RestoreBringsBackTheSavedDataAndAFailedLoadChangesNothing)
+{
+    const QString file = backup();
+    const QString saved = adminName();
+    sql(R"(UPDATE "KLOV"."M_USER" SET "USERNM" = '変更後' WHERE "USERID" = 'admin')");
+
+    // An object the archive does not know stops the load inside its
+    // transaction: the drops are rolled back with it.
+    sql(R"(CREATE TABLE "KLOV"."EXTRA" ("A" INTEGER))");
+    {
+        TFrmRestore f;
+        restore(f, file);
+        EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("リストアーに失敗しました。データベースは元のままです。\n")))
+            << boxes.last().toStdString();
+        EXPECT_TRUE(boxes.last().contains(QStringLiteral("EXTRA")));
+        EXPECT_EQ(adminName(), QStringLiteral("変更後"));
+    }
+    sql(R"(DROP TABLE "KLOV"."EXTRA")");
+    boxes.boxes.clear();
+    TFrmRestore f;
+    restore(f, file);
+    EXPECT_EQ(boxes.texts(), (QStringList{QStringLiteral("全てのデータが置き換えられます。実行してよろしいですか？"),
+                                          QStringLiteral("リストアー終了しました。")}));
+    EXPECT_EQ(adminName(), saved);
+}
+
+TEST_F(BackupTest, CorruptOrEmptyFilesAreRefusedBeforeAnythingIsDropped)
+{
+    sql(R"(UPDATE "KLOV"."M_USER" SET "USERNM" = '残る' WHERE "USERID" = 'admin')");
+    for (const QByteArray& content : {QByteArray(), QByteArray("PGDMP not really an archive")}) {
+        const QString path = FOut.path() + QStringLiteral("/bad.backup");
+        QFile bad(path);
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+        bad.write(content);
+        bad.close();
+        TFrmRestore f;
+        restore(f, path);
+        EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("このバックアップファイルはリストアーできません。データベースは元のままです。")))
+            << boxes.last().toStdString();
+        EXPECT_EQ(f.FLastArguments.first(), QStringLiteral("--list"));
+        EXPECT_EQ(adminName(), QStringLiteral("残る"));
+    }
+}
+
+TEST_F(BackupTest, RestoreWaitingForAnotherWorkstationSaysSoAndCancelsWithoutChange)
+{
+    const QString file = backup();
+    sql(R"(UPDATE "KLOV"."M_USER" SET "USERNM" = '変更後' WHERE "USERID" = 'admin')");
+    TConnection other;
+    other.open(dataSource(), testenv::password());
+    other.beginTrans();
+    other.execDirect(QStringLiteral(R"(SELECT * FROM "KLOV"."M_USER")"));
+
+    TFrmRestore f;
+    fill(f, QStringLiteral("pg_restore"));
+    f.edtBackFile->setText(file);
+    f.bbtnBackUp->click();
+    ASSERT_TRUE(waitFor([&] { return f.lblStatus->text().contains(QStringLiteral("その終了を待っています")); }, 15000))
+        << f.lblStatus->text().toStdString();
+    EXPECT_FALSE(f.bbtnBackUp->isEnabled());
+    f.close();
+    EXPECT_TRUE(f.isVisible());
+    f.bbtnCancel->click();
+    ASSERT_TRUE(waitFor([&] { return !f.running(); }, 15000));
+    EXPECT_EQ(boxes.last(), QStringLiteral("リストアーを中止しました。データベースは元のままです。"));
+    EXPECT_TRUE(f.bbtnBackUp->isEnabled());
+    other.rollbackTrans();
+    EXPECT_EQ(adminName(), QStringLiteral("変更後"));
+}
+
+TEST(PgpassTest, ValuesAreEscapedAndTheCurrentEntryComesFirst)
+{
+    EXPECT_EQ(pgtools::escapePgpass(QStringLiteral(R"(a:b\c)")), QStringLiteral(R"(a\:b\\c)"));
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/pgpass");
+    pgtools::TConnParams p{QStringLiteral("srv"), QStringLiteral("5432"), QStringLiteral("db"),
+                           QStringLiteral("u"), QStringLiteral(R"(p:w\1)")};
+    auto lines = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    };
+    ASSERT_EQ(pgtools::ensurePgpassEntry(path, p), QString());
+    ASSERT_EQ(pgtools::ensurePgpassEntry(path, p), QString());
+    EXPECT_EQ(lines(), QStringList{QStringLiteral(R"(srv:5432:db:u:p\:w\\1)")});
+    EXPECT_EQ(QFileInfo(path).permissions() & 0x0077, 0);
+    // libpq takes the first matching line: a new password goes in front.
+    p.pass = QStringLiteral("new");
+    ASSERT_EQ(pgtools::ensurePgpassEntry(path, p), QString());
+    EXPECT_EQ(lines(), (QStringList{QStringLiteral("srv:5432:db:u:new"), QStringLiteral(R"(srv:5432:db:u:p\:w\\1)")}));
+}
+
+TEST_F(BackupTest, AFailedBackupSavesTheToolsMessagesAndLeavesNoArchive)
+{
+    TFrmBackUp f;
+    fill(f, QStringLiteral("pg_dump"));
+    f.edtPass->setText(QStringLiteral("wrong"));
+    f.edtOutPath->setText(FOut.path());
+    runAndWait(f);
+    EXPECT_EQ(boxes.last(), QStringLiteral("エラーのため終了しました。エラーログを確認してください。"));
+    EXPECT_FALSE(QFile::exists(f.FBackupFile));
+    ASSERT_TRUE(QFileInfo(f.FErrLogFile).fileName().startsWith(QStringLiteral("POSTBACKERR")));
+    QFile log(f.FErrLogFile);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("password authentication failed"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("wrong")));
+}
