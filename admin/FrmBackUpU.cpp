@@ -52,11 +52,11 @@ QString TFrmBackUp::folder() const
 
 void TFrmBackUp::spbOutPathClick()
 {
-    const QString f = QFileDialog::getExistingDirectory(this, QString(), edtOutPath->text());
-    if (!f.isEmpty()) {
+    QString f = QFileDialog::getExistingDirectory(this, QString(), edtOutPath->text());
+    if (f.size() > 1 && f.endsWith(QLatin1Char('/')))
+        f.chop(1);
+    if (!f.isEmpty())
         edtOutPath->setText(f);
-        edtOutPath->setText(folder());
-    }
 }
 
 bool TFrmBackUp::checkTarget()
