@@ -59,4 +59,7 @@ END
 $$;
 DROP INDEX IF EXISTS "KLOV"."D_TAIBYO_VER";
 
+-- The main list's discharge-date range.
+CREATE INDEX IF NOT EXISTS "D_TAIYOU_TDTE" ON "KLOV"."D_TAIYOU" ("TDTE");
+
 COMMIT;

@@ -400,22 +400,22 @@ void TFrmMain::bbtnFilterClick()
     const QString icd10 = edtICD10->text().trimmed();
     const bool diseaseFilter = !byonm.isEmpty() || !icd10.isEmpty();
 
-    QString sql = QStringLiteral(R"(SELECT DISTINCT D.*, Z."KNJNAME", Z."KNJKANA", K."KANM", SD."USERNM" AS "SYUDRNM",
+    // Only what the list, its colours and its commands use: the narratives
+    // stay on the server until the editor or the print reads its one row.
+    // The date conditions are ranges on the columns themselves, so the
+    // planner can estimate them and use the indexes.
+    QString sql = QStringLiteral(R"(SELECT D."KNO", D."VERNO", D."ID", D."NDTE", D."TDTE", D."KACD", D."NYURIYU", D."SYUDR",
+  D."ACTKBN", D."DELKBN", D."WFLG", D."SFLG", D."KFLG",
+  Z."KNJNAME", Z."KNJKANA", K."KANM", SD."USERNM" AS "SYUDRNM",
   %1,
   (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN NULL ELSE CAST(NOW() AS DATE) - CAST(D."TDTE" AS DATE) END) AS "TAFT"
 FROM "KLOV"."D_TAIYOU" D
   LEFT JOIN "KLOV"."M_KA" K ON D."KACD" = K."KACD"
   LEFT JOIN "KLOV"."M_KANJA" Z ON D."ID" = Z."ID" AND Z."DELKBN" = 0 AND Z."ACTKBN" = 1
   LEFT JOIN "KLOV"."M_USER" SD ON D."SYUDR" = SD."USERID"
+WHERE D."ID" > 0
 )")
                       .arg(rec::sqlSummaryMarks(QStringLiteral("D")));
-    if (diseaseFilter)
-        sql += QStringLiteral(R"(  LEFT JOIN "KLOV"."D_TAIBYO" TB ON D."KNO" = TB."KNO" AND D."VERNO" = TB."VERNO"
-  LEFT JOIN "KLOV"."D_KANBYO" KB ON D."ID" = KB."ID" AND TB."BNO" = KB."BNO" AND KB."DELKBN" = 0
-  LEFT JOIN "KLOV"."M_NMAIN" B ON KB."BKNO" = B."BKNO"
-)");
-    sql += QStringLiteral(R"(WHERE D."ID" > 0
-)");
     const int kacd = cmbKA->currentData().toInt();
     if (cmbKA->currentIndex() > 0)
         sql += QStringLiteral(R"(  AND D."KACD" = :KACD
@@ -427,8 +427,12 @@ FROM "KLOV"."D_TAIYOU" D
     if (id > 0)
         sql += QStringLiteral(R"(  AND D."ID" = :ID
 )");
-    sql += QStringLiteral(R"(  AND TO_CHAR(D."NDTE",'YYYYMMDD') BETWEEN :NDTEF AND :NDTET
-  AND (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN :TDTE ELSE TO_CHAR(D."TDTE",'YYYYMMDD') END) BETWEEN :TDTEF AND :TDTET
+    // An admission on a day of the range; a discharge on a day of the range,
+    // or none yet (stored as a day of 1899), which counts as inside any range
+    // that is not empty.
+    sql += QStringLiteral(R"(  AND D."NDTE" >= CAST(:NDTEF AS timestamp) AND D."NDTE" < CAST(:NDTET AS timestamp) + INTERVAL '1 day'
+  AND ((D."TDTE" >= CAST(:TDTEF AS timestamp) AND D."TDTE" < CAST(:TDTET AS timestamp) + INTERVAL '1 day')
+       OR (D."TDTE" >= TIMESTAMP '1899-01-01' AND D."TDTE" < TIMESTAMP '1900-01-01' AND CAST(:TDTEF AS date) <= CAST(:TDTET AS date)))
 )");
     const int syudr = cmbSYUDR->currentIndex();
     if (syudr > 0)
@@ -445,32 +449,42 @@ FROM "KLOV"."D_TAIYOU" D
     case 4: sql += QStringLiteral("  AND D.\"KFLG\" = 1\n"); break;
     default: break;
     }
-    // The typed texts are bound; their own % and _ still act as wildcards,
-    // and a backslash is just a character.
-    if (!byonm.isEmpty())
-        sql += QStringLiteral(R"(  AND KB."BYONM" LIKE '%' || :BYONM || '%' ESCAPE ''
+    // A version is listed once however many of its diagnoses match. The
+    // typed texts are bound; their own % and _ still act as wildcards, and a
+    // backslash is just a character.
+    if (diseaseFilter) {
+        sql += QStringLiteral(R"(  AND EXISTS (SELECT 1 FROM "KLOV"."D_TAIBYO" TB
+      JOIN "KLOV"."D_KANBYO" KB ON KB."ID" = D."ID" AND KB."BNO" = TB."BNO" AND KB."DELKBN" = 0
+      LEFT JOIN "KLOV"."M_NMAIN" B ON KB."BKNO" = B."BKNO"
+    WHERE TB."KNO" = D."KNO" AND TB."VERNO" = D."VERNO"
 )");
-    if (!icd10.isEmpty())
-        sql += QStringLiteral(R"(  AND B."ICD102013" LIKE '%' || :ICD10 || '%' ESCAPE ''
+        if (!byonm.isEmpty())
+            sql += QStringLiteral(R"(      AND KB."BYONM" LIKE '%' || :BYONM || '%' ESCAPE ''
 )");
-    if (diseaseFilter && cbOnlySyu->isChecked())
-        sql += QStringLiteral("  AND TB.\"SNO\" = 1\n");
+        if (!icd10.isEmpty())
+            sql += QStringLiteral(R"(      AND B."ICD102013" LIKE '%' || :ICD10 || '%' ESCAPE ''
+)");
+        if (cbOnlySyu->isChecked())
+            sql += QStringLiteral("      AND TB.\"SNO\" = 1\n");
+        sql += QStringLiteral("  )\n");
+    }
+    // Discharged more than 14 days ago; an open admission never.
     if (cb14Over->isChecked())
-        sql += QStringLiteral(R"(  AND (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN 0 ELSE CAST(NOW() AS DATE) - CAST(D."TDTE" AS DATE) END) > 14
+        sql += QStringLiteral(R"(  AND D."TDTE" < CAST(NOW() AS DATE) - 14
+  AND (D."TDTE" < TIMESTAMP '1899-01-01' OR D."TDTE" >= TIMESTAMP '1900-01-01')
 )");
-    sql += QStringLiteral(R"(ORDER BY "KNO" DESC, "VERNO" DESC)");
+    sql += QStringLiteral(R"(ORDER BY D."KNO" DESC, D."VERNO" DESC)");
 
     ADOQMei->setSql(sql);
     if (cmbKA->currentIndex() > 0)
         ADOQMei->setInt("KACD", kacd);
     if (id > 0)
         ADOQMei->setInt64("ID", id);
-    const QString f = QStringLiteral("yyyyMMdd");
-    ADOQMei->setText("NDTEF", dtpNdteF->date().toString(f), 8);
-    ADOQMei->setText("NDTET", dtpNdteT->date().toString(f), 8);
-    ADOQMei->setText("TDTE", dtpTdteF->date().toString(f), 8);
-    ADOQMei->setText("TDTEF", dtpTdteF->date().toString(f), 8);
-    ADOQMei->setText("TDTET", dtpTdteT->date().toString(f), 8);
+    const QString f = QStringLiteral("yyyy-MM-dd");
+    ADOQMei->setText("NDTEF", dtpNdteF->date().toString(f), 10);
+    ADOQMei->setText("NDTET", dtpNdteT->date().toString(f), 10);
+    ADOQMei->setText("TDTEF", dtpTdteF->date().toString(f), 10);
+    ADOQMei->setText("TDTET", dtpTdteT->date().toString(f), 10);
     if (syudr > 0)
         ADOQMei->setText("SYUDR", FslDR.value(syudr), 24);
     if (tandr > 0) {

@@ -94,6 +94,22 @@ TEST_F(MainWindowTest, DateRangesAndTheOpenDischarge)
     m->nedtID->setAsInt64(100);
     m->bbtnFilter->click();
     EXPECT_EQ(keys(*m), (QStringList{"2/1", "1/1"}));
+
+    // Days, not instants: a late hour on the last day is inside; a discharge
+    // range that is empty leaves out the open admission too.
+    sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "NDTE" = '2024-06-01 23:30', "TDTE" = '2024-06-20 23:59' WHERE "KNO" = 3)");
+    m->nedtID->clear();
+    m->dtpNdteF->setDate(QDate(2024, 6, 1));
+    m->dtpNdteT->setDate(QDate(2024, 6, 1));
+    m->dtpTdteF->setDate(QDate(2024, 6, 20));
+    m->dtpTdteT->setDate(QDate(2024, 6, 20));
+    m->bbtnFilter->click();
+    EXPECT_EQ(keys(*m), (QStringList{"3/1"}));
+    m->dtpNdteF->setDate(QDate(2000, 1, 1));
+    m->dtpNdteT->setDate(QDate(2099, 12, 31));
+    m->dtpTdteF->setDate(QDate(2024, 6, 21));
+    m->bbtnFilter->click();
+    EXPECT_EQ(keys(*m), QStringList()) << "from after to";
 }
 
 TEST_F(MainWindowTest, FourteenDaysVersionsDepartmentsDoctorsAndProgress)
