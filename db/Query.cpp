@@ -469,6 +469,65 @@ struct TSortKey {
     std::vector<const char*> texts;   // Text, DateTime; nullptr for null
     std::vector<char> nulls;
 };
+
+// The rows in the order of one key: (value, row) pairs sorted side by side
+// in memory, the row number breaking ties so that equal values keep the
+// fetched order. Nulls first when ascending. `cmp` gives <0, 0, >0.
+template <class V, class Cmp>
+void sortByOneKey(const TSortKey& k, const std::vector<V>& values, Cmp cmp, std::vector<int>& order)
+{
+    struct TItem {
+        V value;
+        int row;
+        bool null;
+    };
+    const int rows = int(order.size());
+    std::vector<TItem> items(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r)
+        items[r] = {values[r], r, k.nulls[r] != 0};
+    const bool desc = k.desc;
+    std::sort(items.begin(), items.end(), [&](const TItem& a, const TItem& b) {
+        int c = 0;
+        if (a.null || b.null)
+            c = a.null == b.null ? 0 : (a.null ? -1 : 1);
+        else
+            c = cmp(a.value, b.value);
+        if (c != 0)
+            return desc ? c > 0 : c < 0;
+        return a.row < b.row;
+    });
+    for (int r = 0; r < rows; ++r)
+        order[r] = items[r].row;
+}
+
+// A text with its first eight bytes as a number, so that most comparisons
+// need not follow the pointer.
+struct TTextKey {
+    quint64 head = 0;
+    const char* text = nullptr;
+};
+
+TTextKey textKey(const char* s)
+{
+    TTextKey k{0, s};
+    if (!s)
+        return k;
+    int i = 0;
+    for (; i < 8 && s[i]; ++i)
+        k.head = (k.head << 8) | static_cast<unsigned char>(s[i]);
+    k.head <<= 8 * (8 - i);
+    return k;
+}
+
+int compareText(const TTextKey& a, const TTextKey& b)
+{
+    if (a.head != b.head)
+        return a.head < b.head ? -1 : 1;
+    // Equal heads ending in a zero byte are equal texts shorter than eight.
+    if ((a.head & 0xff) == 0)
+        return 0;
+    return std::strcmp(a.text + 8, b.text + 8);
+}
 } // namespace
 
 void TQuery::setSort(const QString& order)
@@ -524,6 +583,21 @@ void TQuery::rebuildOrder()
 
     // Text and ISO timestamps compare as UTF-8 bytes: code point order, and
     // date order for timestamps.
+    if (keys.size() == 1) {
+        const TSortKey& k = keys.front();
+        auto three = [](auto a, auto b) { return a < b ? -1 : (b < a ? 1 : 0); };
+        if (!k.ints.empty()) {
+            sortByOneKey(k, k.ints, three, FOrder);
+        } else if (!k.reals.empty()) {
+            sortByOneKey(k, k.reals, three, FOrder);
+        } else {
+            std::vector<TTextKey> texts(k.texts.size());
+            for (size_t r = 0; r < texts.size(); ++r)
+                texts[r] = textKey(k.nulls[r] ? nullptr : k.texts[r]);
+            sortByOneKey(k, texts, compareText, FOrder);
+        }
+        return;
+    }
     std::stable_sort(FOrder.begin(), FOrder.end(), [&](int a, int b) {
         for (const auto& k : keys) {
             const bool na = k.nulls[a], nb = k.nulls[b];

@@ -453,10 +453,11 @@ WHERE D."ID" > 0
     // typed texts are bound; their own % and _ still act as wildcards, and a
     // backslash is just a character.
     if (diseaseFilter) {
-        sql += QStringLiteral(R"(  AND EXISTS (SELECT 1 FROM "KLOV"."D_TAIBYO" TB
-      JOIN "KLOV"."D_KANBYO" KB ON KB."ID" = D."ID" AND KB."BNO" = TB."BNO" AND KB."DELKBN" = 0
-      LEFT JOIN "KLOV"."M_NMAIN" B ON KB."BKNO" = B."BKNO"
-    WHERE TB."KNO" = D."KNO" AND TB."VERNO" = D."VERNO"
+        // The references to the list's row stay in the WHERE, so that the
+        // planner can make the match one join rather than a probe per row.
+        sql += QStringLiteral(R"(  AND EXISTS (SELECT 1 FROM "KLOV"."D_TAIBYO" TB,
+      "KLOV"."D_KANBYO" KB LEFT JOIN "KLOV"."M_NMAIN" B ON KB."BKNO" = B."BKNO"
+    WHERE TB."KNO" = D."KNO" AND TB."VERNO" = D."VERNO" AND KB."ID" = D."ID" AND KB."BNO" = TB."BNO" AND KB."DELKBN" = 0
 )");
         if (!byonm.isEmpty())
             sql += QStringLiteral(R"(      AND KB."BYONM" LIKE '%' || :BYONM || '%' ESCAPE ''

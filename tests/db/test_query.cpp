@@ -156,6 +156,14 @@ TEST_F(QueryTest, ClientSortIsStableTypeAwareAndKeepsTheCurrentRecord)
     q.setSort(QStringLiteral("N"));
     q.requery();
     EXPECT_EQ(column(q, "N"), (QList<int>{1, 2, 2, 3, 10}));
+
+    // Texts that agree in their first bytes, and one that ends there.
+    q.setSql(R"(SELECT * FROM (VALUES (1, 'やまだ　二郎'), (2, 'やまだ　一郎X'), (3, 'やまだ'), (4, 'やまだ　一郎'), (5, 'やま')) v(n, s))");
+    q.setSort(QStringLiteral("S"));
+    q.open();
+    EXPECT_EQ(column(q, "N"), (QList<int>{5, 3, 4, 2, 1}));
+    q.setSort(QStringLiteral("S DESC"));
+    EXPECT_EQ(column(q, "N"), (QList<int>{1, 2, 4, 3, 5}));
 }
 
 TEST_F(QueryTest, FilterAndLocate)
