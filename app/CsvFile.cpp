@@ -18,19 +18,33 @@ QString quoted(const QString& text)
 
 QString line(const QStringList& cells) { return cells.join(QLatin1Char(',')); }
 
-bool writeLines(const QString& path, const QStringList& lines, QString* error)
+bool writeLines(const QString& path, const QStringList& lines, QString* error, const TLineProgress& progress)
 {
-    QByteArray bytes;
-    for (const QString& l : lines) {
-        bytes += sjis::encode(l);
-        bytes += "\r\n";
-    }
+    // QSaveFile writes beside the file and renames at commit; destroyed
+    // without a commit it leaves nothing behind.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    auto fail = [&] {
         if (error)
             *error = file.errorString();
         return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
+    constexpr int kChunkLines = 500;
+    QByteArray bytes;
+    for (int i = 0; i < lines.size(); ++i) {
+        bytes += sjis::encode(lines[i]);
+        bytes += "\r\n";
+        if ((i + 1) % kChunkLines == 0 || i + 1 == lines.size()) {
+            if (file.write(bytes) != bytes.size())
+                return fail();
+            bytes.clear();
+            if (progress)
+                progress(i + 1);
+        }
     }
+    if (!file.commit())
+        return fail();
     return true;
 }
 
@@ -46,10 +60,10 @@ QString documentsFolder()
 
 } // namespace
 
-bool writeReporting(QWidget* parent, const QString& path, const QStringList& lines)
+bool writeReporting(QWidget* parent, const QString& path, const QStringList& lines, const TLineProgress& progress)
 {
     QString error;
-    if (writeLines(path, lines, &error))
+    if (writeLines(path, lines, &error, progress))
         return true;
     msg::warning(parent, QStringLiteral("ファイルに書き込めませんでした。\r\n") + error);
     return false;

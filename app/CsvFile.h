@@ -19,13 +19,20 @@ QString quoted(const QString& text);
 // The cells joined by commas, without blanks.
 QString line(const QStringList& cells);
 
+// Called with the count of lines written so far; it may throw to stop.
+using TLineProgress = std::function<void(int written)>;
+
 // Writes the lines to the file, replacing it. False, with the reason in
-// `error`, when the file cannot be written whole.
-bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+// `error`, when the file cannot be written whole. The file changes only
+// when every line has been written: stopped by an error or by `progress`
+// throwing, it stays as it was (or absent).
+bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr,
+                const TLineProgress& progress = {});
 
 // writeLines, telling the user when the file could not be written
 // ("ファイルに書き込めませんでした。" with the reason); true when it was.
-bool writeReporting(QWidget* parent, const QString& path, const QStringList& lines);
+bool writeReporting(QWidget* parent, const QString& path, const QStringList& lines,
+                    const TLineProgress& progress = {});
 
 // Asks for the file to write: a save dialog in the user's documents folder
 // proposing `proposedName`, with the filter "title (*.csv)" and the overwrite

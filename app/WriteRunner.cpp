@@ -19,6 +19,13 @@ TWriteResult runWrite(QWidget* parent, const std::function<void(TConnection&)>& 
     } catch (const EConflictError& e) {
         result = TWriteResult::Conflict;
         text = e.message();
+    } catch (const ECancelled&) {
+        // The user stopped it: the caller says what that means for its data.
+        return TWriteResult::Cancelled;
+    } catch (const EConnectionLost& e) {
+        // Plainly, whatever the form's own failure text: the user can act on it.
+        result = TWriteResult::Failed;
+        text = e.message();
     } catch (const std::exception& e) {
         result = TWriteResult::Failed;
         text = options.failureText.isEmpty() ? errorWarningText(e) : options.failureText;

@@ -14,7 +14,9 @@ enum class TWriteResult {
     Done,       // committed
     Busy,       // another transaction was open: "データ使用中のため登録できません。"
     Conflict,   // another workstation changed the data first: the form reads it again
-    Failed,     // any other error, shown as the form's failure text or the error itself
+    Failed,     // any other error, shown as the form's failure text or the error itself;
+                // a lost connection as its own plain text
+    Cancelled,  // stopped with 中止 (app/LongOperation.h): rolled back, nothing shown
 };
 
 struct TWriteOptions {

@@ -4,6 +4,10 @@
 
 #include <libpq-fe.h>
 
+#include <cerrno>
+#include <poll.h>
+#include <utility>
+
 void PgResultDeleter::operator()(pg_result* r) const { PQclear(r); }
 void TConnection::Deleter::operator()(pg_conn* c) const { PQfinish(c); }
 
@@ -69,11 +73,10 @@ bool TConnection::connected() const
     return FConn && PQstatus(FConn.get()) == CONNECTION_OK;
 }
 
-void TConnection::throwError(pg_result* res, const QString& context) const
+void TConnection::throwError(pg_result* res, const QString& context)
 {
     if (!FConn || PQstatus(FConn.get()) != CONNECTION_OK)
-        throw EConnectionError(
-            QString::fromUtf8(FConn ? PQerrorMessage(FConn.get()) : "not connected").trimmed());
+        throwLost();
     QString message = res ? QString::fromUtf8(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY))
                           : QString();
     if (message.isEmpty())
@@ -87,7 +90,44 @@ void TConnection::throwError(pg_result* res, const QString& context) const
     throw EQueryError(message, state);
 }
 
-PgResultPtr TConnection::run(const QByteArray& sql, const std::vector<TBoundValue>& values)
+namespace {
+bool failed(const PgResultPtr& res)
+{
+    const auto status = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
+    return status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
+}
+
+// Waits until the socket has something to read (the blocking wait).
+void waitReadable(int socket)
+{
+    pollfd p{socket, POLLIN, 0};
+    while (::poll(&p, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+
+void sendCancel(pg_conn* conn)
+{
+    // A failed request only means the statement runs to its end.
+    if (PGcancel* c = PQgetCancel(conn)) {
+        char error[256];
+        PQcancel(c, error, int(sizeof error));
+        PQfreeCancel(c);
+    }
+}
+} // namespace
+
+TStatementWaiter* TConnection::setWaiter(TStatementWaiter* waiter)
+{
+    return std::exchange(FWaiter, waiter);
+}
+
+void TConnection::checkFree() const
+{
+    if (FInStatement || FHeld > 0)
+        throw EConnectionBusy();
+}
+
+PgResultPtr TConnection::run(const QByteArray& sql, const std::vector<TBoundValue>& values, bool& cancelled)
 {
     std::vector<Oid> types;
     std::vector<const char*> texts;
@@ -97,54 +137,88 @@ PgResultPtr TConnection::run(const QByteArray& sql, const std::vector<TBoundValu
         types.push_back(oidOf(v.type));
         texts.push_back(v.text ? v.text->constData() : nullptr);
     }
-    return PgResultPtr(PQexecParams(FConn.get(), sql.constData(), int(values.size()), types.data(),
-                                    texts.data(), nullptr, nullptr, 0));
+    pg_conn* c = FConn.get();
+    if (!PQsendQueryParams(c, sql.constData(), int(values.size()), types.data(), texts.data(), nullptr, nullptr,
+                           0))
+        return {};
+    struct TInStatement {
+        bool& flag;
+        explicit TInStatement(bool& f) : flag(f) { flag = true; }
+        ~TInStatement() { flag = false; }
+    } inStatement(FInStatement);
+    TStatementWaiter* const waiter = FWaiter;
+    bool cancelSent = false;
+    auto waitReady = [&] {
+        while (PQstatus(c) == CONNECTION_OK && PQconsumeInput(c) && PQisBusy(c)) {
+            if (!waiter) {
+                waitReadable(PQsocket(c));
+            } else if (waiter->wait(PQsocket(c)) && !cancelSent) {
+                sendCancel(c);
+                cancelSent = true;
+            }
+        }
+    };
+    // The first error is the answer; the rest only drain the connection.
+    PgResultPtr answer;
+    for (;;) {
+        waitReady();
+        PgResultPtr res(PQgetResult(c));
+        if (!res)
+            break;
+        if (!answer || (failed(res) && !failed(answer)))
+            answer = std::move(res);
+    }
+    const char* state = answer ? PQresultErrorField(answer.get(), PG_DIAG_SQLSTATE) : nullptr;
+    cancelled = cancelSent && state && qstrcmp(state, "57014") == 0;
+    return answer;
 }
 
 void TConnection::reconnect()
 {
     PQreset(FConn.get());
-    ++FReconnects;
+    FInTransaction = false;
     if (PQstatus(FConn.get()) != CONNECTION_OK)
-        throw EConnectionError(QString::fromUtf8(PQerrorMessage(FConn.get())).trimmed());
+        throw EConnectionLost(QString::fromUtf8(PQerrorMessage(FConn.get())).trimmed(), kNoServerMessage);
+    ++FReconnects;
     prepareSession();
 }
 
 void TConnection::throwLost()
 {
     FInTransaction = false;
-    throw EConnectionError(QString::fromUtf8(PQerrorMessage(FConn.get())).trimmed());
+    throw EConnectionLost(QString::fromUtf8(FConn ? PQerrorMessage(FConn.get()) : "").trimmed());
 }
 
 // A statement outside a transaction that finds the connection gone (the
-// server restarted, the network dropped) opens it again once and runs
-// again. Inside a transaction it cannot: the transaction went with the
+// server restarted, the network dropped) opens it again first. Found gone
+// only after the statement was sent, a read runs once more on the new
+// connection; a write is reported, since it may have been done. Inside a
+// transaction nothing is retried: the transaction went with the
 // connection, so the error is reported and the transaction is forgotten.
-// Every write runs inside a transaction, so only reads and BEGIN are retried.
-PgResultPtr TConnection::exec(const QByteArray& sql, const std::vector<TBoundValue>& values)
+PgResultPtr TConnection::exec(const QByteArray& sql, const std::vector<TBoundValue>& values, TStatementKind kind)
 {
     if (!FConn)
         throw EConnectionError(QStringLiteral("データベースに接続されていません。"));
-    const bool mayReconnect = !FInTransaction;
+    checkFree();
+    const bool inTx = inTransaction();
     if (PQstatus(FConn.get()) != CONNECTION_OK) {
-        if (!mayReconnect)
+        if (inTx)
             throwLost();
         reconnect();
     }
-    PgResultPtr res = run(sql, values);
-    auto failed = [&res] {
-        const auto status = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
-        return status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
-    };
-    if (failed() && PQstatus(FConn.get()) != CONNECTION_OK) {
-        if (!mayReconnect)
+    bool cancelled = false;
+    PgResultPtr res = run(sql, values, cancelled);
+    if (failed(res) && PQstatus(FConn.get()) != CONNECTION_OK) {
+        if (inTx || kind != TStatementKind::Read)
             throwLost();
         reconnect();
-        res = run(sql, values);
-        if (failed() && PQstatus(FConn.get()) != CONNECTION_OK)
+        res = run(sql, values, cancelled);
+        if (failed(res) && PQstatus(FConn.get()) != CONNECTION_OK)
             throwLost();
     }
-    if (failed())
+    if (cancelled)
+        throw ECancelled();
+    if (failed(res))
         throwError(res.get(), {});
     return res;
 }
@@ -155,6 +229,7 @@ void TConnection::execScript(const QString& sql)
 {
     if (!FConn)
         throw EConnectionError(QStringLiteral("データベースに接続されていません。"));
+    checkFree();
     PgResultPtr res(PQexec(FConn.get(), sql.toUtf8().constData()));
     const auto status = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY)
@@ -165,7 +240,9 @@ void TConnection::beginTrans()
 {
     if (inTransaction())
         throw ETransactionError(QStringLiteral("トランザクションは既に開始されています。"));
-    execDirect(QStringLiteral("BEGIN"));
+    // Nothing is done before BEGIN has been answered: it may run again on
+    // a connection opened anew.
+    exec("BEGIN", {}, TStatementKind::Read);
     FInTransaction = true;
 }
 
@@ -184,7 +261,14 @@ void TConnection::commitTrans()
         bool& flag;
         ~TEnd() { flag = false; }
     } end{FInTransaction};
-    execDirect(QStringLiteral("COMMIT"));
+    if (!connected())
+        throwLost();   // COMMIT was never sent: the server has rolled back
+    try {
+        execDirect(QStringLiteral("COMMIT"));
+    } catch (const EConnectionLost& e) {
+        // Sent, but the answer was lost: it may have been done.
+        throw EConnectionLost(e.detail(), kCommitUnknownMessage);
+    }
 }
 
 void TConnection::rollbackTrans()

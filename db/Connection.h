@@ -24,6 +24,23 @@ struct TBoundValue {
     std::optional<QByteArray> text;
 };
 
+// Whether a statement may run a second time on a connection that was found
+// broken after it had been sent: a read may; anything that writes may not,
+// since the server may have done it before the connection went.
+enum class TStatementKind { Write, Read };
+
+// Waits for the answer of a statement while the server works on it, so that
+// the window goes on drawing and the user may stop it. A long operation
+// (app/LongOperation.h) installs one for its time; without one a statement
+// blocks until its answer has come.
+class TStatementWaiter {
+public:
+    virtual ~TStatementWaiter() = default;
+    // Waits a short while for the socket to become readable and lets the
+    // program handle its events; true once the user has asked to stop.
+    virtual bool wait(int socket) = 0;
+};
+
 class TConnection {
 public:
     TConnection();
@@ -39,8 +56,17 @@ public:
     bool connected() const;
 
     // Runs a statement with $n placeholders already in place. Throws
-    // EQueryError (server) or EConnectionError (connection lost).
-    PgResultPtr exec(const QByteArray& sql, const std::vector<TBoundValue>& values);
+    // EQueryError (server), EConnectionLost (connection gone), ECancelled
+    // (stopped through the waiter) or EConnectionBusy (another statement
+    // is still waiting for its answer).
+    //
+    // A connection found broken is opened again with the same parameters
+    // before the statement is sent, outside a transaction. A read outside a
+    // transaction that finds it broken on the way runs once more on the new
+    // connection; a write never does, and inside a transaction nothing runs
+    // again: the transaction went with the connection.
+    PgResultPtr exec(const QByteArray& sql, const std::vector<TBoundValue>& values,
+                     TStatementKind kind = TStatementKind::Write);
     // Runs a statement without parameters and without a result.
     void execDirect(const QString& sql);
     // Runs a script of several statements (schema files, test set-up).
@@ -63,17 +89,42 @@ public:
 
     static QString userName() { return QStringLiteral("postgres"); }
 
+    // The waiter used for the statements from now on (nullptr: block);
+    // returns the one it replaces.
+    TStatementWaiter* setWaiter(TStatementWaiter* waiter);
+
+    // Refuses every statement (EConnectionBusy) while it lives: held by a
+    // long operation while it lets the window handle events between its
+    // statements, so that a timer or a late click cannot slip a statement
+    // into the operation's transaction.
+    class THold {
+    public:
+        explicit THold(TConnection& conn) : FConn(conn) { ++FConn.FHeld; }
+        ~THold() { --FConn.FHeld; }
+        THold(const THold&) = delete;
+        THold& operator=(const THold&) = delete;
+
+    private:
+        TConnection& FConn;
+    };
+
 private:
-    PgResultPtr run(const QByteArray& sql, const std::vector<TBoundValue>& values);
+    // Sends the statement and waits for its answer (through the waiter if
+    // one is set); null when nothing came back.
+    PgResultPtr run(const QByteArray& sql, const std::vector<TBoundValue>& values, bool& cancelled);
+    void checkFree() const;
     // Reopens a broken connection with the parameters it was opened with;
-    // throws EConnectionError when the server cannot be reached.
+    // throws EConnectionLost when the server cannot be reached.
     void reconnect();
     void prepareSession();
     // Forgets the transaction of a connection that has gone away.
     [[noreturn]] void throwLost();
-    [[noreturn]] void throwError(pg_result* res, const QString& context) const;
+    [[noreturn]] void throwError(pg_result* res, const QString& context);
     struct Deleter { void operator()(pg_conn* c) const; };
     std::unique_ptr<pg_conn, Deleter> FConn;
     bool FInTransaction = false;
     int FReconnects = 0;
+    TStatementWaiter* FWaiter = nullptr;
+    bool FInStatement = false;
+    int FHeld = 0;
 };

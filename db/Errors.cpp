@@ -6,6 +6,15 @@
 
 EBusyError::EBusyError() : EDatabaseError(kBusyMessage) {}
 
+EConnectionLost::EConnectionLost(const QString& detail, const QString& message)
+    : EConnectionError(message.isEmpty() ? kConnectionLostMessage : message), FDetail(detail)
+{
+}
+
+EConnectionBusy::EConnectionBusy() : EDatabaseError(kConnectionBusyMessage) {}
+
+ECancelled::ECancelled() : EKlovError(kCancelledMessage) {}
+
 EConflictError::EConflictError(const QString& detail, const QString& sqlState)
     : EQueryError(kConflictMessage, sqlState), FDetail(detail)
 {

@@ -11,7 +11,7 @@ public:
         : std::runtime_error(message.toStdString()), FMessage(message) {}
     virtual QString className() const { return QStringLiteral("EKlovError"); }
     const QString& message() const { return FMessage; }
-    QString warningText() const { return className() + QStringLiteral("\r\n") + FMessage; }
+    virtual QString warningText() const { return className() + QStringLiteral("\r\n") + FMessage; }
 
 private:
     QString FMessage;
@@ -63,6 +63,50 @@ public:
 private:
     QString FDetail;
 };
+
+// The connection to the server went away (the server restarted, the network
+// dropped) or could not be opened again. Whatever was running in a
+// transaction is gone with it; the next statement opens the connection
+// again. The user sees the plain message; detail() keeps libpq's words.
+class EConnectionLost : public EConnectionError {
+public:
+    explicit EConnectionLost(const QString& detail, const QString& message = {});
+    QString className() const override { return QStringLiteral("EConnectionLost"); }
+    QString warningText() const override { return message(); }
+    const QString& detail() const { return FDetail; }
+
+private:
+    QString FDetail;
+};
+
+// A statement was started on a connection that is still waiting for the
+// answer of another (something ran while a long operation let the window
+// handle its events). Nothing was sent.
+class EConnectionBusy : public EDatabaseError {
+public:
+    EConnectionBusy();
+    QString className() const override { return QStringLiteral("EConnectionBusy"); }
+};
+
+// The user stopped a long operation with its 中止 button.
+class ECancelled : public EKlovError {
+public:
+    ECancelled();
+    QString className() const override { return QStringLiteral("ECancelled"); }
+};
+
+// The texts of a lost connection: in the middle of an operation (nothing of
+// an unfinished transaction was written), when the server cannot be reached
+// again, and when the answer to a commit was lost (it may have happened).
+inline const QString kConnectionLostMessage =
+    QStringLiteral("データベースとの接続が切れました。もう一度操作してください。");
+inline const QString kNoServerMessage =
+    QStringLiteral("データベースに接続できません。しばらく待ってからもう一度操作してください。");
+inline const QString kCommitUnknownMessage = QStringLiteral(
+    "データベースとの接続が切れたため、登録できたかどうか確認できませんでした。\r\n内容を確かめてから操作してください。");
+inline const QString kConnectionBusyMessage =
+    QStringLiteral("前の処理が終わっていません。終わってからもう一度操作してください。");
+inline const QString kCancelledMessage = QStringLiteral("中止しました。");
 
 // The texts shown for these two.
 inline const QString kBusyMessage = QStringLiteral("データ使用中のため登録できません。");

@@ -340,7 +340,7 @@ void TQuery::open()
 {
     requireConnection();
     close();
-    auto res = FConn->exec(FParsed.sql, boundValues());
+    auto res = FConn->exec(FParsed.sql, boundValues(), TStatementKind::Read);
     FRs = std::make_unique<TResultSet>(std::move(res));
     rebuildOrder();
     rebuildView(-1);

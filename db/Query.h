@@ -117,7 +117,9 @@ public:
     TQuery& setFloat(const QString& name, double value);
     TQuery& setNull(const QString& name, TParamType type, int size = 0);
 
-    void open();          // SELECT: fetches every row, cursor on the first
+    // SELECT: fetches every row, cursor on the first. Counted as a read: on
+    // a connection found broken outside a transaction it runs once more.
+    void open();
     int execSql();        // INSERT / UPDATE / DELETE: rows affected
     // A write whose WHERE states what the user saw: fewer than `atLeast`
     // rows affected means another workstation changed them meanwhile, and

@@ -1,7 +1,7 @@
 #include "export/OutCsvBase.h"
 
 #include "app/MsgBox.h"
-#include "app/WaitCursor.h"
+#include "app/LongOperation.h"
 #include "controls/NumberEdit.h"
 #include "controls/Widgets.h"
 #include "db/Errors.h"
@@ -74,13 +74,9 @@ void TFrmOutCsvBase::bbtnIdSrcClick()
 void TFrmOutCsvBase::bbtnCSVClick()
 {
     int count = 0;
-    try {
-        TWaitCursor wait;
-        count = loadEntries();
-    } catch (const std::exception& e) {
-        msg::warning(this, errorWarningText(e));
+    // Stopped while the entries load: nothing has been touched, nothing to say.
+    if (!runLong(this, QStringLiteral("出力するデータを抽出しています。"), [&](TLongOperation&) { count = loadEntries(); }))
         return;
-    }
     if (count == 0) {
         msg::information(this, QStringLiteral("対象となるデータは抽出されませんでした。"));
         return;
@@ -88,8 +84,16 @@ void TFrmOutCsvBase::bbtnCSVClick()
     const QString path = FAskSaveFile(this, fileName(), filterTitle());
     if (path.isEmpty())
         return;
-    if (!csv::writeReporting(this, path, buildLines()))
+    try {
+        TLongOperation op(this, QStringLiteral("CSVファイルを出力しています。"));
+        const QStringList lines = buildLines();
+        op.setStage(QStringLiteral("CSVファイルを出力しています。"), int(lines.size()));
+        if (!csv::writeReporting(this, path, lines, [&op](int written) { op.step(written); }))
+            return;
+    } catch (const ECancelled&) {
+        msg::information(this, kCancelledExport);
         return;
+    }
     msg::information(this, QStringLiteral("出力しました。"));
 }
 

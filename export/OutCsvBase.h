@@ -1,9 +1,10 @@
 #pragma once
 // What the CSV export forms share: the patient-number condition with its
 // search, the deleted-records check box, the " CSV出力" and " 閉じる" buttons,
-// and the export run itself: load everything with the hourglass, stop on a
-// database error, tell the user when nothing matched, ask for the file, write
-// it and report.
+// and the export run itself: load everything as a long operation (progress
+// window, 中止), stop on a database error, tell the user when nothing
+// matched, ask for the file, write it line by line with its progress and
+// report.
 
 #include "app/CsvFile.h"
 #include "app/FrmOBaseU.h"
@@ -17,6 +18,10 @@ class QGridLayout;
 class QPushButton;
 class QToolButton;
 class TNumberEdit;
+
+// Told when the user stops the writing of the file: it was not written (a
+// file of that name is left as it was).
+inline const QString kCancelledExport = QStringLiteral("CSV出力を中止しました。ファイルは出力していません。");
 
 class TFrmOutCsvBase : public TFrmOBase {
     Q_OBJECT

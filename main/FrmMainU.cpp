@@ -12,6 +12,7 @@
 #include "app/UntDM.h"
 #include "app/WriteRunner.h"
 #include "db/Numbers.h"
+#include "app/LongOperation.h"
 #include "app/WaitCursor.h"
 #include "controls/DBGrid.h"
 #include "controls/NumberEdit.h"
@@ -498,7 +499,7 @@ WHERE D."ID" > 0
     if (!icd10.isEmpty())
         ADOQMei->setText("ICD10", icd10, 0);
     dbgMei->resetSort();
-    ADOQMei->open();
+    runLong(this, QStringLiteral("一覧を読み込んでいます。"), [this](TLongOperation&) { ADOQMei->open(); });
     if (!ADOQMei->isEmpty())
         dbgMei->setCurrentIndex(dbgMei->model()->index(0, 0));
     showCount();
@@ -518,7 +519,7 @@ void TFrmMain::RequeryList(const QString& skey)
     ADOQMei->close();
     ADOQMei->setSort(QString());
     dbgMei->resetSort();
-    ADOQMei->requery();
+    runLong(this, QStringLiteral("一覧を読み込んでいます。"), [this](TLongOperation&) { ADOQMei->requery(); });
     if (!skey.isEmpty())
         dbgMei->locate(QStringLiteral("SKEY"), skey);
     showCount();

@@ -5,7 +5,7 @@
 #include "app/MsgBox.h"
 #include "app/TextUtil.h"
 #include "app/Theme.h"
-#include "app/WaitCursor.h"
+#include "app/LongOperation.h"
 #include "app/WriteRunner.h"
 #include "controls/Widgets.h"
 #include "db/Errors.h"
@@ -18,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,28 +28,6 @@ const QString kSection = QStringLiteral("IMPKANJA");
 const QString kNone = QStringLiteral("対象項目無し");
 
 QString fldKey(int i) { return QStringLiteral("FLD%1").arg(i + 1); }
-
-// A progress window for the long passes over the lines; each step lets the
-// event loop run so the program keeps drawing.
-class TProgress {
-public:
-    TProgress(QWidget* parent, const QString& label, int total) : FDlg(label, QString(), 0, total, parent)
-    {
-        FDlg.setWindowTitle(msg::kCaption);
-        FDlg.setWindowModality(Qt::WindowModal);
-        FDlg.setMinimumDuration(500);
-        FDlg.setAutoClose(false);
-        FDlg.setAutoReset(false);
-    }
-    void step(int value)
-    {
-        if (value % 50 == 0)
-            FDlg.setValue(value);
-    }
-
-private:
-    QProgressDialog FDlg;
-};
 
 } // namespace
 
@@ -241,24 +218,27 @@ void TFrmImpKanja::bbtnUpdateClick()
     const bool update = cbUpd->isChecked();
     std::vector<kanjacsv::TImpRecord> records;
     FslLog.clear();
-    {
-        TWaitCursor wait;
-        try {
-            FslFile = kanjacsv::readLines(path);
-        } catch (const std::exception& e) {
-            msg::warning(this, errorWarningText(e));
-            return;
-        }
-        TProgress check(this, QStringLiteral("取込データを確認しています。"), int(FslFile.size()));
-        records = kanjacsv::validate(FslFile, map, header, FslLog, [&check](int n) { check.step(n); });
-    }
-    TWriteResult result;
-    {
-        TWaitCursor wait;
-        TProgress store(this, QStringLiteral("患者情報を登録しています。"), int(records.size()));
+    TWriteResult result = TWriteResult::Failed;
+    try {
+        // Both passes are one operation: 中止 in either stores nothing.
+        const QString checking = QStringLiteral("取込データを確認しています。");
+        TLongOperation op(this, checking);
+        FslFile = kanjacsv::readLines(path);
+        op.setStage(checking, int(FslFile.size()));
+        records = kanjacsv::validate(FslFile, map, header, FslLog, [&op](int n) { op.step(n); });
+        op.setStage(QStringLiteral("患者情報を登録しています。"), int(records.size()));
         result = runWrite(this, [&](TConnection& conn) {
-            kanjacsv::store(conn, records, update, G().user.userId, [&store](int n) { store.step(n); });
+            kanjacsv::store(conn, records, update, G().user.userId, [&op](int n) { op.step(n); });
         }, {QStringLiteral("更新に失敗しました。"), TTxMode::Join});
+    } catch (const ECancelled&) {
+        result = TWriteResult::Cancelled;
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    if (result == TWriteResult::Cancelled) {
+        msg::information(this, kCancelledImport);
+        return;
     }
     if (result != TWriteResult::Done)
         return;

@@ -1,7 +1,8 @@
 #pragma once
 // Patients loaded in bulk from a CSV file: the file's columns mapped to the
 // patient fields, every line checked, the good ones stored as new patients
-// or new revisions in one transaction, the rejected ones listed.
+// or new revisions in one transaction, the rejected ones listed. Checking
+// and storing show their progress and can be stopped (nothing is stored).
 
 #include "app/CsvFile.h"
 #include "app/FrmOBaseU.h"
@@ -15,6 +16,9 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+
+// Told when the user stops the import: the transaction was rolled back.
+inline const QString kCancelledImport = QStringLiteral("取込を中止しました。患者情報は登録していません。");
 
 class TFrmImpKanja : public TFrmOBase {
     Q_OBJECT

@@ -1,15 +1,13 @@
 // The transaction runner, the number allocation and the reconnect, each with
 // a second real connection playing the other workstation.
 
+#include "PrivateServer.h"
 #include "common/TestDb.h"
 #include "db/Errors.h"
 #include "db/Numbers.h"
 #include "db/Transaction.h"
 
-#include <QDir>
-#include <QProcess>
 #include <QThread>
-#include <QTemporaryDir>
 #include <barrier>
 #include <functional>
 #include <set>
@@ -192,35 +190,16 @@ TEST_F(TransactionTest, ADroppedConnectionReconnectsOutsideATransactionOnly)
 // A server of its own, restarted with pg_ctl between two reads.
 TEST(ReconnectTest, AListReadAgainAfterTheServerRestarted)
 {
-    QTemporaryDir tmp;
-    ASSERT_TRUE(tmp.isValid());
-    QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                          | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-    const QString cluster = tmp.path() + QStringLiteral("/pg");
-    const QString script = testenv::sourceDir() + QStringLiteral("/scripts/pg.sh");
-    auto pg = [&](const QStringList& args) {
-        QProcess p;
-        p.start(script, args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    };
-    pg({QStringLiteral("init"), cluster, QStringLiteral("restart-test")});
-    pg({QStringLiteral("start"), cluster});
-    const QString port = pg({QStringLiteral("port"), cluster});
-    struct TStop {
-        std::function<void()> f;
-        ~TStop() { f(); }
-    } stop{[&] { pg({QStringLiteral("stop"), cluster}); }};
-
+    if (!TPrivateServer::available())
+        GTEST_SKIP() << "PostgreSQL server programs are not installed";
+    TPrivateServer server;
     TConnection c;
-    c.open(QStringLiteral("host=127.0.0.1 port=%1 dbname=postgres").arg(port), QStringLiteral("restart-test"));
+    c.open(server.conninfo(QStringLiteral("postgres")), server.password());
     TQuery list(&c);
     list.setSql(QStringLiteral("SELECT n FROM generate_series(1, 3) AS n"));
     list.open();
     EXPECT_EQ(list.recordCount(), 3);
-    pg({QStringLiteral("stop"), cluster});
-    pg({QStringLiteral("start"), cluster});
+    server.restart();
     list.requery();
     EXPECT_EQ(list.recordCount(), 3);
     EXPECT_EQ(c.reconnectCount(), 1);

@@ -3,7 +3,10 @@
 
 #include "common/TestApp.h"
 
+#include "app/CsvFile.h"
+#include "app/LongOperation.h"
 #include "app/SjisText.h"
+#include "db/Errors.h"
 #include "controls/NumberEdit.h"
 #include "export/FrmOutCsvAleU.h"
 #include "export/FrmOutCsvDevU.h"
@@ -11,7 +14,9 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -223,4 +228,43 @@ TEST_F(CsvExportTest, SummaryFileSlotsDaysAndCleanedTexts)
     f.cbOnlySyu->setChecked(false);
     f.edtByonm->setText(QStringLiteral("高%"));
     EXPECT_TRUE(exportBytes(f, dir).isEmpty()) << "a % in the filter is a percent sign";
+}
+
+TEST_F(CsvExportTest, AStoppedExportWritesNoFile)
+{
+    // Stopped while the file is written: a file of that name keeps its old
+    // bytes, and nothing is left beside it.
+    const QString path = dir.filePath(QStringLiteral("keep.csv"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    const QStringList lines(2000, QStringLiteral("\"a\",\"b\""));
+    EXPECT_THROW(csv::writeLines(path, lines, nullptr, [](int written) {
+        if (written >= 1000)
+            throw ECancelled();
+    }), ECancelled);
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({QStringLiteral("keep.csv")}));
+
+    // Stopped while the summaries load (another workstation holds the
+    // table): no question for a file, no word.
+    TFrmOutCsv f;
+    f.show();
+    conn().beginTrans();
+    conn().execDirect(QStringLiteral(R"(LOCK TABLE "KLOV"."D_TAIYOU" IN ACCESS EXCLUSIVE MODE)"));
+    whenModal(QStringLiteral("FrmProgress"), [](QWidget* w) { static_cast<TFrmProgress*>(w)->btnCancel->click(); });
+    bool asked = false;
+    f.FAskSaveFile = [&](QWidget*, const QString&, const QString&) {
+        asked = true;
+        return QString();
+    };
+    boxes.boxes.clear();
+    f.bbtnCSVClick();
+    conn().rollbackTrans();
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.last().toStdString();
 }

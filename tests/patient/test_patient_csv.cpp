@@ -4,6 +4,8 @@
 #include "KanjaFixture.h"
 
 #include "app/CommonU.h"
+#include "app/LongOperation.h"
+#include "app/UntDM.h"
 #include "app/CsvFile.h"
 #include "app/SjisText.h"
 #include "db/Errors.h"
@@ -209,6 +211,27 @@ TEST_F(PatientCsvTest, OverwriteWritesOnlyChangedPatientsAndAFailureStoresNothin
     int upd = -1;
     CommonU::ReadIniInt(QStringLiteral("IMPKANJA"), QStringLiteral("CBUPD"), upd);
     EXPECT_EQ(upd, 0);
+}
+
+TEST_F(PatientCsvTest, AnImportStoppedHalfWayStoresNothing)
+{
+    addPatient({.id = 3, .name = QStringLiteral("三郎")});
+    writeFile(FPath, sjisLines({QStringLiteral("1,,一郎,0,1970/01/01"), QStringLiteral("2,,二郎,0,1970/01/01"),
+                                QStringLiteral("3,,三郎改,0,1970/01/01")}));
+    auto f = importForm(false, true);
+    const QString before = patients();
+    // Another workstation holds patient 3: the import waits there, with 1
+    // and 2 written, until 中止.
+    conn().beginTrans();
+    TQuery hold(&conn());
+    hold.setSql(R"(SELECT * FROM "KLOV"."M_KANJA" WHERE "ID" = 3 FOR UPDATE)");
+    hold.open();
+    whenModal(QStringLiteral("FrmProgress"), [](QWidget* w) { static_cast<TFrmProgress*>(w)->btnCancel->click(); });
+    runImport(*f);
+    conn().rollbackTrans();
+    EXPECT_EQ(boxes.texts(), QStringList({QStringLiteral("実行します。よろしいですか？"), kCancelledImport}));
+    EXPECT_EQ(patients(), before);
+    EXPECT_FALSE(dm().ADOCPOST.inTransaction());
 }
 
 TEST_F(PatientCsvTest, RandomInputNeverCrashesAndAFailedImportStoresNothing)
