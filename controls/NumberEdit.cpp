@@ -551,7 +551,8 @@ void TNumberEdit::handleChange()
         }
         if (plain) {
             const QString nt = t.left(start) + groupDigits(digits) + t.mid(end);
-            if (nt != t) {
+            // A grouped text the edit's length would cut is left ungrouped.
+            if (nt != t && nt.size() <= maxLength()) {
                 const int cur = cursorPosition();
                 const int delta = static_cast<int>(nt.size() - t.size());
                 setOwnText(nt);
@@ -560,7 +561,8 @@ void TNumberEdit::handleChange()
             }
         }
     }
-    m_value = TDecimal::fromText(roundDecimalText(cleanText(t), m_figure, m_roundMode));
+    // Rounded from what the text reads as: a text that is no number stays 0.
+    m_value = TDecimal::fromText(roundDecimalText(parseText(t).toString(), m_figure, m_roundMode));
     if (m_limit)
         m_value = clampValue(m_value);
     emit changed();

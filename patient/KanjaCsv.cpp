@@ -63,7 +63,8 @@ QStringList decodeLines(const QByteArray& bytes)
     QString text;
     bool sjisOk = false;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
-        text = QString::fromUtf8(bytes.mid(3));
+        // The decoder drops the byte-order mark, that one only.
+        text = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless).decode(bytes);
     } else {
         text = sjis::decode(bytes, &sjisOk);
         if (!sjisOk) {
@@ -73,6 +74,9 @@ QStringList decodeLines(const QByteArray& bytes)
                 text = asUtf8;
         }
     }
+    // A NUL is no character of a text file, and the database could not hold
+    // it: it is left out.
+    text.remove(QChar(0));
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -27,7 +27,8 @@ inline constexpr qint64 kMaxPatientId = 9999999999LL;
 
 // The lines of the file's bytes: windows-31j, or UTF-8 when the bytes are
 // not windows-31j but are UTF-8 (or start with its byte-order mark). Lines
-// end at CR LF, LF or CR; a break at the very end adds no line.
+// end at CR LF, LF or CR; a break at the very end adds no line. NUL bytes
+// are left out.
 QStringList decodeLines(const QByteArray& bytes);
 // The lines of the file; EKlovError when it cannot be read.
 QStringList readLines(const QString& path);

@@ -203,7 +203,8 @@ int main(int argc, char** argv)
         search.bbtnSrcClick();
         QApplication::processEvents();
     });
-    std::printf("patients found: %d\n", search.query()->recordCount());
+    std::printf("patients found: %d (the statement alone: %.1f ms)\n", search.query()->recordCount(),
+                bestOf(3, [&] { search.query()->requery(); }));
     const double kanaPsql = psqlMs(b.dbName(), search.query()->sql(), {{QStringLiteral("KANA"), QStringLiteral("ヤマダ")}});
     std::printf("BENCH %-26s %10.1f ms\n", "search_kana_psql", kanaPsql);
     report("search_kana_ms", kana, "ms", kanaPsql * 1.3);

@@ -1,5 +1,5 @@
 // Patient CSV import and export, driven through the forms on a real
-// database; the line splitter and the checks also on random input.
+// database (the line splitter and the checks on random input: tests/fuzz).
 
 #include "KanjaFixture.h"
 
@@ -23,7 +23,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 
 namespace {
 
@@ -232,43 +231,6 @@ TEST_F(PatientCsvTest, AnImportStoppedHalfWayStoresNothing)
     EXPECT_EQ(boxes.texts(), QStringList({QStringLiteral("実行します。よろしいですか？"), kCancelledImport}));
     EXPECT_EQ(patients(), before);
     EXPECT_FALSE(dm().ADOCPOST.inTransaction());
-}
-
-TEST_F(PatientCsvTest, RandomInputNeverCrashesAndAFailedImportStoresNothing)
-{
-    QRandomGenerator rng(20240401);
-    kanjacsv::TMapping map{};
-    for (int i = 0; i < kanjacsv::kFieldCount; ++i)
-        map[i] = i + 1;
-    const QByteArray pieces[] = {"\"", "\"\"", ",", "\r", "\n", "\t", QByteArray(1, '\0'), "\x82", "\x82\xA0",
-                                 "\xE3\x81\x82", "\xFF", "1", "1970/1/1", " ", "0"};
-    QByteArray bytes;
-    for (int line = 0; line < 300; ++line) {
-        const int kind = line % 3;
-        if (kind == 0) {   // random bytes
-            for (int k = rng.bounded(200); k > 0; --k)
-                bytes += char(rng.bounded(256));
-        } else if (kind == 1) {   // pieces of CSV
-            for (int k = rng.bounded(60); k > 0; --k)
-                bytes += pieces[rng.bounded(int(std::size(pieces)))];
-        } else {   // a good line, some very long
-            bytes += QByteArray::number(line) + ",," + sjis::encode(QStringLiteral("患者")) + ",0,1970/1/1,"
-                     + QByteArray(rng.bounded(2) ? 20000 : 3, 'x');
-        }
-        bytes += "\r\n";
-    }
-    const QStringList lines = kanjacsv::decodeLines(bytes);
-    for (const QString& l : lines)
-        kanjacsv::splitLine(l);
-    QStringList log;
-    auto records = kanjacsv::validate(lines, map, false, log);
-    EXPECT_EQ(qsizetype(records.size()) + log.size(), lines.size());
-    // The good lines with a refused one at the end: nothing remains.
-    failOnName(QStringLiteral("拒否"));
-    records.push_back({9999, 424242, {.name = QStringLiteral("拒否"), .sex = 0, .birth = QDate(1970, 1, 1)}});
-    EXPECT_THROW(runTransaction(conn(), [&] { kanjacsv::store(conn(), records, true, QStringLiteral("admin")); }),
-                 EDatabaseError);
-    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_KANJA")"), QStringLiteral("0"));
 }
 
 TEST_F(PatientCsvTest, ExportWritesTheSelectedPatientsAsWindows31jLines)
