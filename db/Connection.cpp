@@ -225,6 +225,19 @@ PgResultPtr TConnection::exec(const QByteArray& sql, const std::vector<TBoundVal
 
 void TConnection::execDirect(const QString& sql) { exec(sql.toUtf8(), {}); }
 
+void TConnection::execControl(const QString& sql)
+{
+    // Without the waiter: a 中止 pressed earlier must not cancel the ROLLBACK
+    // that follows it (the transaction would stay open and aborted), nor a
+    // COMMIT half-way.
+    struct TNoWaiter {
+        TConnection& c;
+        TStatementWaiter* saved;
+        ~TNoWaiter() { c.FWaiter = saved; }
+    } noWaiter{*this, std::exchange(FWaiter, nullptr)};
+    execDirect(sql);
+}
+
 void TConnection::execScript(const QString& sql)
 {
     if (!FConn)
@@ -264,7 +277,7 @@ void TConnection::commitTrans()
     if (!connected())
         throwLost();   // COMMIT was never sent: the server has rolled back
     try {
-        execDirect(QStringLiteral("COMMIT"));
+        execControl(QStringLiteral("COMMIT"));
     } catch (const EConnectionLost& e) {
         // Sent, but the answer was lost: it may have been done.
         throw EConnectionLost(e.detail(), kCommitUnknownMessage);
@@ -279,7 +292,7 @@ void TConnection::rollbackTrans()
         bool& flag;
         ~TEnd() { flag = false; }
     } end{FInTransaction};
-    execDirect(QStringLiteral("ROLLBACK"));
+    execControl(QStringLiteral("ROLLBACK"));
 }
 
 bool TConnection::inTransaction() const
@@ -297,15 +310,15 @@ void TConnection::savepoint(const QByteArray& name)
 {
     if (!inTransaction())
         throw ETransactionError(QStringLiteral("トランザクションの外では保存点を作れません。"));
-    execDirect(QStringLiteral("SAVEPOINT ") + QString::fromLatin1(name));
+    execControl(QStringLiteral("SAVEPOINT ") + QString::fromLatin1(name));
 }
 
 void TConnection::releaseSavepoint(const QByteArray& name)
 {
-    execDirect(QStringLiteral("RELEASE SAVEPOINT ") + QString::fromLatin1(name));
+    execControl(QStringLiteral("RELEASE SAVEPOINT ") + QString::fromLatin1(name));
 }
 
 void TConnection::rollbackToSavepoint(const QByteArray& name)
 {
-    execDirect(QStringLiteral("ROLLBACK TO SAVEPOINT ") + QString::fromLatin1(name));
+    execControl(QStringLiteral("ROLLBACK TO SAVEPOINT ") + QString::fromLatin1(name));
 }

@@ -113,6 +113,8 @@ private:
     // one is set); null when nothing came back.
     PgResultPtr run(const QByteArray& sql, const std::vector<TBoundValue>& values, bool& cancelled);
     void checkFree() const;
+    // A transaction statement: blocks, never cancelled.
+    void execControl(const QString& sql);
     // Reopens a broken connection with the parameters it was opened with;
     // throws EConnectionLost when the server cannot be reached.
     void reconnect();

@@ -3,7 +3,7 @@
 // nothing else runs on the connection meanwhile, and a stopped main list is
 // empty and says nothing.
 
-#include "app/FrmLoginU.h"
+#include "MainLogin.h"
 #include "app/LongOperation.h"
 #include "common/TestApp.h"
 #include "controls/DBGrid.h"
@@ -12,7 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 class LongOperationTest : public AppTest {
@@ -79,14 +78,7 @@ TEST_F(LongOperationTest, AStoppedMainListIsEmptyAndSaysNothing)
            INSERT INTO "KLOV"."D_TAIYOU" ("KNO","VERNO","ID","NDTE","TDTE","ACTKBN","DELKBN","WFLG","SFLG","KFLG","KACD","SYUDR")
              VALUES (1,1,3,'2024-05-01','2024-05-20',1,0,0,0,0,1,'boss');)");
     TFrmMain main;
-    whenModal(QStringLiteral("TFrmLogin"), [](QWidget* w) {
-        auto* login = static_cast<TFrmLogin*>(w);
-        login->edtUser->setText(QStringLiteral("boss"));
-        login->edtPass->setText(QStringLiteral("pw"));
-        QTimer::singleShot(0, login->Button1, &QPushButton::click);
-    });
-    main.show();
-    ASSERT_TRUE(waitFor([&] { return main.loggedIn(); }));
+    ASSERT_TRUE(showLoggedIn(main, QStringLiteral("boss")));
     ASSERT_EQ(main.lblKENSU->text(), QStringLiteral("1"));
 
     // Another workstation holds the table: the list waits until stopped.

@@ -5,7 +5,7 @@
 
 #include "PrivateServer.h"
 
-#include "app/FrmLoginU.h"
+#include "MainLogin.h"
 #include "app/Globals.h"
 #include "app/SjisText.h"
 #include "app/UntDM.h"
@@ -20,8 +20,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -78,14 +76,7 @@ TEST(ServerRestartTest, ACutSaveWritesNothingAndTheFormsGoOnAfterwards)
     MsgRecorder boxes;
 
     TFrmMain main;
-    whenModal(QStringLiteral("TFrmLogin"), [](QWidget* w) {
-        auto* login = static_cast<TFrmLogin*>(w);
-        login->edtUser->setText(QStringLiteral("boss"));
-        login->edtPass->setText(QStringLiteral("pw"));
-        QTimer::singleShot(0, login->Button1, &QPushButton::click);
-    });
-    main.show();
-    ASSERT_TRUE(waitFor([&] { return main.loggedIn(); }));
+    ASSERT_TRUE(showLoggedIn(main, QStringLiteral("boss")));
     ASSERT_EQ(main.lblKENSU->text(), QStringLiteral("2"));
 
     // The import: patients 1 and 2 are new, 3 changes. The other
