@@ -2,10 +2,10 @@
 // main window loads it: how long it takes, and the longest time the window
 // could not handle an event meanwhile (a 10 ms timer measures the gaps),
 // against the same list fetched without one.
-// Run against the test server (see bench_grid.cpp).
+// Run against the test server (scripts/bench.sh).
 
 #include "app/LongOperation.h"
-#include "common/TestDb.h"
+#include "Bench.h"
 #include "controls/DBGrid.h"
 #include "db/Records.h"
 
@@ -14,21 +14,8 @@
 #include <QTimer>
 #include <cstdio>
 
-namespace {
-class Bench : public DbTest {
-public:
-    void TestBody() override {}
-    using DbTest::SetUp;
-    using DbTest::TearDown;
-    using DbTest::conn;
-    using DbTest::sql;
-};
-
-void report(const char* name, double value, const char* unit, double target)
-{
-    std::printf("BENCH %s %.0f %s target %.0f %s\n", name, value, unit, target, value <= target ? "OK" : "MISS");
-}
-} // namespace
+using Bench = bench::TBench;
+using bench::report;
 
 int main(int argc, char** argv)
 {

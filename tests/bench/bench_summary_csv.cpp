@@ -2,7 +2,7 @@
 // three operations. Run against the test server: scripts/test.sh starts one;
 // or set the KLOV_TEST_* variables and run build/tests/bench_summary_csv [versions].
 
-#include "common/TestApp.h"
+#include "Bench.h"
 
 #include "export/FrmOutCsvU.h"
 
@@ -12,16 +12,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-namespace {
-class Bench : public AppTest {
-public:
-    void TestBody() override {}
-    using AppTest::SetUp;
-    using AppTest::TearDown;
-    using AppTest::sql;
-    using AppTest::boxes;
-};
-} // namespace
+using Bench = bench::TBench;
 
 int main(int argc, char** argv)
 {
@@ -62,8 +53,7 @@ int main(int argc, char** argv)
         std::printf("message: %s\n", qPrintable(m));
     std::printf("versions: %d\nexport (select, load, write): %lld ms\nfile: %lld bytes\n", int(f.entries().size()),
                 ms, QFileInfo(path).size());
-    std::printf("BENCH %-26s %10.1f ms  target %8.1f %s\n", "summary_csv_10000_ms", double(ms), 2000.0,
-                ms <= 2000 ? "OK" : "MISS");
+    bench::report("summary_csv_10000_ms", double(ms), "ms", 2000);
     b.TearDown();
     return 0;
 }

@@ -5,6 +5,7 @@
 // build/tests/bench_ward [summaries patients].
 
 #include "app/FrmLoginU.h"
+#include "Bench.h"
 #include "common/TestApp.h"
 #include "controls/DBGrid.h"
 #include "main/FrmMainU.h"
@@ -22,23 +23,8 @@
 #include <malloc.h>
 
 namespace {
-class Bench : public AppTest {
-public:
-    void TestBody() override {}
-    using AppTest::SetUp;
-    using AppTest::TearDown;
-    using AppTest::sql;
-    using AppTest::dbName;
-    using AppTest::conn;
-    using AppTest::scalar;
-};
-
-void report(const char* name, double value, const char* unit, double target, bool higherIsWorse = true)
-{
-    const bool ok = higherIsWorse ? value <= target : value >= target;
-    std::printf("BENCH %-26s %10.1f %-3s target %8.1f %s\n", name, value, unit, target, ok ? "OK" : "MISS");
-    std::fflush(stdout);
-}
+using bench::report;
+using Bench = bench::TBench;
 
 double bestOf(int runs, const std::function<void()>& f)
 {
