@@ -500,22 +500,28 @@ void sortByOneKey(const TSortKey& k, const std::vector<V>& values, Cmp cmp, std:
         order[r] = items[r].row;
 }
 
-// A text with its first eight bytes as a number, so that most comparisons
-// need not follow the pointer.
+// A text with its first sixteen bytes as two numbers, so that most
+// comparisons need not follow the pointer (five kana or kanji fit).
 struct TTextKey {
     quint64 head = 0;
+    quint64 next = 0;
     const char* text = nullptr;
 };
 
 TTextKey textKey(const char* s)
 {
-    TTextKey k{0, s};
+    TTextKey k{0, 0, s};
     if (!s)
         return k;
     int i = 0;
     for (; i < 8 && s[i]; ++i)
         k.head = (k.head << 8) | static_cast<unsigned char>(s[i]);
     k.head <<= 8 * (8 - i);
+    if (i < 8)
+        return k;
+    for (; i < 16 && s[i]; ++i)
+        k.next = (k.next << 8) | static_cast<unsigned char>(s[i]);
+    k.next <<= 8 * (16 - i);
     return k;
 }
 
@@ -523,10 +529,12 @@ int compareText(const TTextKey& a, const TTextKey& b)
 {
     if (a.head != b.head)
         return a.head < b.head ? -1 : 1;
-    // Equal heads ending in a zero byte are equal texts shorter than eight.
-    if ((a.head & 0xff) == 0)
+    if (a.next != b.next)
+        return a.next < b.next ? -1 : 1;
+    // Equal heads ending in a zero byte are equal texts shorter than sixteen.
+    if ((a.next & 0xff) == 0)
         return 0;
-    return std::strcmp(a.text + 8, b.text + 8);
+    return std::strcmp(a.text + 16, b.text + 16);
 }
 } // namespace
 

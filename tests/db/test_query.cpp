@@ -158,12 +158,13 @@ TEST_F(QueryTest, ClientSortIsStableTypeAwareAndKeepsTheCurrentRecord)
     EXPECT_EQ(column(q, "N"), (QList<int>{1, 2, 2, 3, 10}));
 
     // Texts that agree in their first bytes, and one that ends there.
-    q.setSql(R"(SELECT * FROM (VALUES (1, 'やまだ　二郎'), (2, 'やまだ　一郎X'), (3, 'やまだ'), (4, 'やまだ　一郎'), (5, 'やま')) v(n, s))");
+    q.setSql(R"(SELECT * FROM (VALUES (1, 'やまだ　二郎'), (2, 'やまだ　一郎X'), (3, 'やまだ'), (4, 'やまだ　一郎'), (5, 'やま'),
+        (6, 'ABCDEFGHIJKLMNOP'), (7, 'ABCDEFGHIJKLMNOPA'), (8, 'ABCDEFGH'), (9, 'ABCDEFGHA')) v(n, s))");
     q.setSort(QStringLiteral("S"));
     q.open();
-    EXPECT_EQ(column(q, "N"), (QList<int>{5, 3, 4, 2, 1}));
+    EXPECT_EQ(column(q, "N"), (QList<int>{8, 9, 6, 7, 5, 3, 4, 2, 1}));
     q.setSort(QStringLiteral("S DESC"));
-    EXPECT_EQ(column(q, "N"), (QList<int>{1, 2, 4, 3, 5}));
+    EXPECT_EQ(column(q, "N"), (QList<int>{1, 2, 4, 3, 5, 7, 6, 9, 8}));
 }
 
 TEST_F(QueryTest, FilterAndLocate)
