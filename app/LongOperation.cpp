@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cerrno>
 #include <poll.h>
 
@@ -101,7 +102,10 @@ bool TLongOperation::wait(int socket)
     pollfd p{socket, POLLIN, 0};
     while (::poll(&p, 1, kWaitSliceMs) < 0 && errno == EINTR) {
     }
-    pump();
+    // A result arrives in many small reads: events run every so often, not
+    // after each one, so a short statement costs no more than its own time.
+    if (FClock.elapsed() - std::max<qint64>(FLastPump, 0) >= kPumpEveryMs)
+        pump();
     return cancelled();
 }
 
