@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 // ---------------------------------------------------------------- parameters
 
@@ -536,6 +539,44 @@ int compareText(const TTextKey& a, const TTextKey& b)
         return 0;
     return std::strcmp(a.text + 16, b.text + 16);
 }
+
+// The rows in the order of one text key. The distinct values are sorted
+// once and the rows then placed by the rank of their value, in fetched order
+// within a value (a counting sort): a list of 100,000 rows holds each name a
+// few times, and equal values cost no comparison at all.
+void sortByText(const TSortKey& k, std::vector<int>& order)
+{
+    const int rows = int(order.size());
+    std::unordered_map<std::string_view, int> ids;
+    ids.reserve(static_cast<size_t>(rows));
+    std::vector<int> idOf(static_cast<size_t>(rows), -1);
+    std::vector<TTextKey> distinct;
+    for (int r = 0; r < rows; ++r) {
+        if (k.nulls[r])
+            continue;
+        const auto [it, added] = ids.try_emplace(std::string_view(k.texts[r]), int(distinct.size()));
+        if (added)
+            distinct.push_back(textKey(k.texts[r]));
+        idOf[r] = it->second;
+    }
+    const int values = int(distinct.size());
+    std::vector<int> byValue(static_cast<size_t>(values));
+    std::iota(byValue.begin(), byValue.end(), 0);
+    std::sort(byValue.begin(), byValue.end(),
+              [&](int a, int b) { return compareText(distinct[a], distinct[b]) < 0; });
+    // Buckets: nulls first when ascending, last when descending.
+    std::vector<int> bucketOf(static_cast<size_t>(values));
+    for (int i = 0; i < values; ++i)
+        bucketOf[byValue[i]] = k.desc ? values - 1 - i : i + 1;
+    auto bucket = [&](int r) { return idOf[r] < 0 ? (k.desc ? values : 0) : bucketOf[idOf[r]]; };
+    std::vector<int> start(static_cast<size_t>(values) + 2, 0);
+    for (int r = 0; r < rows; ++r)
+        ++start[bucket(r) + 1];
+    for (int b = 0; b <= values; ++b)
+        start[b + 1] += start[b];
+    for (int r = 0; r < rows; ++r)
+        order[start[bucket(r)]++] = r;
+}
 } // namespace
 
 void TQuery::setSort(const QString& order)
@@ -599,10 +640,7 @@ void TQuery::rebuildOrder()
         } else if (!k.reals.empty()) {
             sortByOneKey(k, k.reals, three, FOrder);
         } else {
-            std::vector<TTextKey> texts(k.texts.size());
-            for (size_t r = 0; r < texts.size(); ++r)
-                texts[r] = textKey(k.nulls[r] ? nullptr : k.texts[r]);
-            sortByOneKey(k, texts, compareText, FOrder);
+            sortByText(k, FOrder);
         }
         return;
     }
