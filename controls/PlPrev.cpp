@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -69,30 +71,39 @@ QPen recordedPen(const QPen& pen)
     return thin;
 }
 
-// Splits a text into characters, a surrogate pair counting as one.
-struct TUnits {
-    QStringList text;
-    std::vector<char32_t> code;
-    std::vector<int> length;  // QChar units of each character
-};
-
-TUnits splitUnits(const QString& s)
+// Japanese characters: each is shaped alone, whatever stands beside it.
+bool shapesAlone(char32_t c)
 {
-    TUnits u;
-    for (int i = 0; i < s.size();) {
-        int len = 1;
-        char32_t c = s.at(i).unicode();
-        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(s.at(i), s.at(i + 1));
-            len = 2;
-        }
-        u.text << s.mid(i, len);
-        u.code.push_back(c);
-        u.length.push_back(len);
-        i += len;
-    }
-    return u;
+    return (c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF)
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x2FFFF);
 }
+
+char32_t codeOf(const QString& ch)
+{
+    return ch.size() > 1 && ch.at(0).isHighSurrogate() ? QChar::surrogateToUcs4(ch.at(0), ch.at(1))
+                                                       : ch.at(0).unicode();
+}
+
+// Characters drawn one by one, never in a run with their neighbours: marks,
+// controls and formats shape or expand with what stands beside them.
+bool standsAlone(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
 
 // Sets the painter's override cursor for the life of a scope.
 class TCursorGuard {
@@ -656,11 +667,6 @@ int TplPrev::TextHeight() const
     return static_cast<int>(std::lround(QFontMetricsF(FState.font).height()));
 }
 
-double TplPrev::charWidth(const QString& ch) const
-{
-    return QFontMetricsF(FState.font).horizontalAdvance(ch);
-}
-
 void TplPrev::drawTextAt(double left, double top, const QString& text)
 {
     FCanvas->setPen(QPen(FState.fontColor));
@@ -729,38 +735,101 @@ void TplPrev::TextRectCCEx(int x1, int x2, int y1, int y2, const QString& t) { t
 
 // ---------------------------------------------------------------- flowed text
 
+// A flowed line split into characters (a surrogate pair counting as one)
+// and measured as far as its rows have been laid out, each character once:
+// a long paragraph costs no more per row than a short one.
+class TplPrev::TMeasuredLine {
+public:
+    TMeasuredLine(const TplPrev& prev, const QString& text)
+        : FPrev(prev), FText(text), FMetrics(prev.FState.font)
+    {
+        if (prev.FWidthsFont != prev.FState.font) {
+            prev.FWidths.clear();
+            prev.FWidthsFont = prev.FState.font;
+        }
+    }
+    // Character i exists (measuring up to it).
+    bool has(int i)
+    {
+        while (static_cast<int>(FCode.size()) <= i && FScanned < FText.size())
+            measureNext();
+        return i < static_cast<int>(FCode.size());
+    }
+    // Of a character that has() been asked about:
+    char32_t code(int i) const { return FCode[static_cast<size_t>(i)]; }
+    double width(int i) const { return FWidth[static_cast<size_t>(i)]; }
+    int length(int i) const { return FLength[static_cast<size_t>(i)]; }
+    QString text(int i) const { return FText.mid(FOffset[static_cast<size_t>(i)], length(i)); }
+
+private:
+    void measureNext()
+    {
+        const int at = static_cast<int>(FScanned);
+        int len = 1;
+        char32_t c = FText.at(at).unicode();
+        if (FText.at(at).isHighSurrogate() && at + 1 < FText.size() && FText.at(at + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(FText.at(at), FText.at(at + 1));
+            len = 2;
+        }
+        const auto [known, fresh] = FPrev.FWidths.try_emplace(c, 0.0);
+        if (fresh)
+            known->second = FMetrics.horizontalAdvance(FText.mid(at, len));
+        FCode.push_back(c);
+        FOffset.push_back(at);
+        FLength.push_back(len);
+        FWidth.push_back(known->second);
+        FScanned += len;
+    }
+
+    const TplPrev& FPrev;
+    const QString FText;
+    const QFontMetricsF FMetrics;
+    qsizetype FScanned = 0;  // QChar units split so far
+    std::vector<char32_t> FCode;
+    std::vector<int> FOffset;  // QChar offset of each character
+    std::vector<int> FLength;  // QChar units of each character
+    std::vector<double> FWidth;  // advance of each character alone
+};
+
 TTextRow TplPrev::LayoutRow(const QString& text, TFormatOptions options, int xl, int xr, int kinsokuCnt) const
 {
+    TMeasuredLine line(*this, text);
+    return layoutRow(line, 0, options, xl, xr, kinsokuCnt);
+}
+
+TTextRow TplPrev::layoutRow(TMeasuredLine& line, int from, TFormatOptions options, int xl, int xr,
+                            int kinsokuCnt) const
+{
     TTextRow row;
-    const TUnits u = splitUnits(text);
-    const int n = static_cast<int>(u.code.size());
-    if (n == 0)
+    // Indices below are relative to the row's first character.
+    auto has = [&](int i) { return line.has(from + i); };
+    if (!has(0))
         return row;
+    auto code = [&](int i) { return line.code(from + i); };
+    auto w = [&](int i) { return line.width(from + i); };
+    auto text = [&](int i) { return line.text(from + i); };
     const double boxW = xr - xl;
     const double eps = 1e-6;
 
-    std::vector<double> w(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        w[i] = charWidth(u.text[i]);
-
     // breakAfter[i]: the row may end after character i.
     auto breakAllowed = [&](int i, bool nonBlankBefore) {
-        return i > 0 && nonBlankBefore && (isBlank(u.code[i]) || u.code[i] >= 0x100);
+        return i > 0 && nonBlankBefore && (isBlank(code(i)) || code(i) >= 0x100);
     };
 
-    int end = n;         // characters consumed by this row
+    int end = 0;         // characters consumed by this row
     int lastBreak = -1;  // consumed count at the last break opportunity
     bool early = false;
     bool nonBlankBefore = false;
     double x = 0;
-    for (int i = 0; i < n; ++i) {
-        const bool blank = isBlank(u.code[i]);
-        if (!blank && i > 0 && x + w[i] > boxW + eps) {
+    for (int i = 0; has(i); ++i) {
+        end = i + 1;
+        const bool blank = isBlank(code(i));
+        if (!blank && i > 0 && x + w(i) > boxW + eps) {
             end = lastBreak > 0 ? lastBreak : i;
             early = true;
             break;
         }
-        x += w[i];
+        x += w(i);
         if (breakAllowed(i, nonBlankBefore))
             lastBreak = i + 1;
         if (!blank)
@@ -768,7 +837,7 @@ TTextRow TplPrev::LayoutRow(const QString& text, TFormatOptions options, int xl,
     }
 
     auto trimmedEnd = [&](int e) {
-        while (e > 0 && isBlank(u.code[e - 1]))
+        while (e > 0 && isBlank(code(e - 1)))
             --e;
         return e;
     };
@@ -777,16 +846,16 @@ TTextRow TplPrev::LayoutRow(const QString& text, TFormatOptions options, int xl,
     if (early && kinsokuCnt > 0) {
         int de = trimmedEnd(end);
         int moved = 0;
-        while (moved < kinsokuCnt && de - moved > 1 && mustNotEnd(u.code[de - moved - 1]))
+        while (moved < kinsokuCnt && de - moved > 1 && mustNotEnd(code(de - moved - 1)))
             ++moved;
         if (moved > 0) {
             end = de - moved;
         } else {
             int pulled = 0;
-            while (pulled < kinsokuCnt && end + pulled < n && mustNotBegin(u.code[end + pulled]))
+            while (pulled < kinsokuCnt && has(end + pulled) && mustNotBegin(code(end + pulled)))
                 ++pulled;
             end += pulled;
-            if (end >= n)
+            if (!has(end))
                 early = false;
         }
     }
@@ -794,7 +863,7 @@ TTextRow TplPrev::LayoutRow(const QString& text, TFormatOptions options, int xl,
     const int drawn = trimmedEnd(end);
     row.consumed = 0;
     for (int i = 0; i < end; ++i)
-        row.consumed += u.length[i];
+        row.consumed += line.length(from + i);
     row.brokenEarly = early;
     if (drawn == 0)
         return row;
@@ -802,17 +871,20 @@ TTextRow TplPrev::LayoutRow(const QString& text, TFormatOptions options, int xl,
     // Natural positions, with kerning pairs between printable ASCII when asked.
     std::vector<double> pos(static_cast<size_t>(drawn));
     double natural = 0;
-    QFont kernFont(FState.font);
-    kernFont.setKerning(true);
-    const QFontMetricsF kfm(kernFont);
+    std::optional<QFontMetricsF> kfm;
+    if (options.testFlag(foKerning)) {
+        QFont kernFont(FState.font);
+        kernFont.setKerning(true);
+        kfm.emplace(kernFont);
+    }
     for (int i = 0; i < drawn; ++i) {
-        if (options.testFlag(foKerning) && i > 0 && u.code[i - 1] >= 33 && u.code[i - 1] <= 127
-            && u.code[i] >= 33 && u.code[i] <= 127) {
-            natural += kfm.horizontalAdvance(u.text[i - 1] + u.text[i]) - kfm.horizontalAdvance(u.text[i - 1])
-                - kfm.horizontalAdvance(u.text[i]);
+        if (kfm && i > 0 && code(i - 1) >= 33 && code(i - 1) <= 127
+            && code(i) >= 33 && code(i) <= 127) {
+            natural += kfm->horizontalAdvance(text(i - 1) + text(i)) - kfm->horizontalAdvance(text(i - 1))
+                - kfm->horizontalAdvance(text(i));
         }
         pos[i] = natural;
-        natural += w[i];
+        natural += w(i);
     }
     const double leftover = boxW - natural;
 
@@ -826,7 +898,7 @@ TTextRow TplPrev::LayoutRow(const QString& text, TFormatOptions options, int xl,
             for (int i = 0; i < drawn - 1; ++i) {
                 if (breakAllowed(i, seen))
                     gaps.push_back(i);
-                if (!isBlank(u.code[i]))
+                if (!isBlank(code(i)))
                     seen = true;
             }
         }
@@ -854,14 +926,64 @@ TTextRow TplPrev::LayoutRow(const QString& text, TFormatOptions options, int xl,
     }
 
     for (int i = 0; i < drawn; ++i) {
-        row.chars << u.text[i];
+        row.chars << text(i);
         row.x.push_back(xl + shift + pos[i]);
-        row.w.push_back(w[i]);
+        row.w.push_back(w(i));
     }
     // Justified rows end exactly at the right edge, free of rounding drift.
     if (!gaps.empty())
         row.x.back() = xr - row.w.back();
     return row;
+}
+
+// Neighbouring characters of a row are drawn as one text where that cannot
+// move or change a glyph: each sits where the one before it ends, the font
+// draws no decoration per text, none of them stands alone, and every stretch
+// of other than Japanese characters is as wide in one text as its characters
+// are one by one (no ligature or contextual form).
+void TplPrev::drawRow(const TTextRow& row, double top, const QFontMetricsF& fm)
+{
+    const QFont& f = FState.font;
+    const bool joinable = !f.underline() && !f.strikeOut() && !f.overline();
+    const double baseline = top + fm.ascent();
+    const size_t n = row.x.size();
+    std::vector<char32_t> code(n);
+    for (size_t i = 0; i < n; ++i)
+        code[i] = codeOf(row.chars[static_cast<qsizetype>(i)]);
+    auto shapedAlike = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to;) {
+            if (shapesAlone(code[i])) {
+                ++i;
+                continue;
+            }
+            size_t e = i;
+            QString part;
+            double sum = 0;
+            for (; e < to && !shapesAlone(code[e]); ++e) {
+                part += row.chars[static_cast<qsizetype>(e)];
+                sum += row.w[e];
+            }
+            if (e - i > 1 && fm.horizontalAdvance(part) != sum)
+                return false;
+            i = e;
+        }
+        return true;
+    };
+    size_t i = 0;
+    while (i < n) {
+        size_t j = i + 1;
+        double end = row.x[i] + row.w[i];
+        if (joinable && !standsAlone(code[i]))
+            for (; j < n && !standsAlone(code[j]) && row.x[j] == end; ++j)
+                end += row.w[j];
+        if (j - i > 1 && !shapedAlike(i, j))
+            j = i + 1;
+        QString run;
+        for (size_t k = i; k < j; ++k)
+            run += row.chars[static_cast<qsizetype>(k)];
+        FCanvas->drawText(QPointF(row.x[i], baseline), run);
+        i = j;
+    }
 }
 
 int TplPrev::StringListOut(QStringList& lines, TFormatOptions options, int xl, int xr, int yt, int yb, int rowH,
@@ -871,31 +993,43 @@ int TplPrev::StringListOut(QStringList& lines, TFormatOptions options, int xl, i
         return yt;
     int rows = 0;
     auto overflow = [&] { return rows * rowH > yb - yt; };
+    const QFontMetricsF fm(FState.font);
+    if (FCanvas) {
+        FCanvas->setPen(QPen(FState.fontColor));
+        FCanvas->setFont(FState.font);
+    }
+    auto done = [&](int y) {
+        if (FCanvas)
+            FCanvas->setPen(recordedPen(FState.pen));
+        return y;
+    };
     while (!lines.isEmpty()) {
         const QString line = lines.first();
         if (line.isEmpty()) {
             if (overflow())
-                return yt + rows * rowH;
+                return done(yt + rows * rowH);
             ++rows;
             lines.removeFirst();
             continue;
         }
-        int pos = 0;
+        TMeasuredLine measured(*this, line);
+        int pos = 0;   // QChar units
+        int from = 0;  // characters
         while (pos < line.size()) {
             if (overflow()) {
                 lines[0] = line.mid(pos);
-                return yt + rows * rowH;
+                return done(yt + rows * rowH);
             }
-            const TTextRow row = LayoutRow(line.mid(pos), options, xl, xr, kinsokuCnt);
-            if (FCanvas) {
-                const double top = yt + rows * rowH;
-                for (qsizetype i = 0; i < row.chars.size(); ++i)
-                    drawTextAt(row.x[static_cast<size_t>(i)], top, row.chars[i]);
-            }
+            const TTextRow row = layoutRow(measured, from, options, xl, xr, kinsokuCnt);
+            if (FCanvas)
+                drawRow(row, yt + rows * rowH, fm);
             ++rows;
-            pos += std::max(1, row.consumed);
+            const int step = std::max(1, row.consumed);
+            for (int taken = 0; taken < step && measured.has(from); ++from)
+                taken += measured.length(from);
+            pos += step;
         }
         lines.removeFirst();
     }
-    return yt + rows * rowH;
+    return done(yt + rows * rowH);
 }

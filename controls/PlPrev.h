@@ -41,9 +41,11 @@
 #include <QStringList>
 
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+class QFontMetricsF;
 class QPainter;
 class QPrinter;
 class QPagedPaintDevice;
@@ -280,7 +282,10 @@ private:
     void drawTextAt(double left, double top, const QString& text);
     void textOutAnchored(int x, int y, const QString& text, int h, int v);
     void textRect(int x1, int x2, int y1, int y2, const QString& text, int h, int v, bool squeeze);
-    double charWidth(const QString& ch) const;
+    class TMeasuredLine;
+    TTextRow layoutRow(TMeasuredLine& line, int from, TFormatOptions options, int xl, int xr,
+                       int kinsokuCnt) const;
+    void drawRow(const TTextRow& row, double top, const QFontMetricsF& fm);
     void refreshPaper();
     QWidget* parentWidget() const;
     void setBusyCursor();
@@ -298,6 +303,9 @@ private:
     std::vector<QPicture> FPages;
     QPicture FCurPage;
     std::unique_ptr<QPainter> FCanvas;
+    // Advances of single characters in FWidthsFont, kept while the font is.
+    mutable QFont FWidthsFont;
+    mutable std::unordered_map<char32_t, double> FWidths;
     TplSetPrinter* FDefaultSetPrinter = nullptr;  // child, used when none attached
     QPointer<TplSetPrinter> FSetPrinter;
     TplPrevForm* FForm = nullptr;

@@ -17,6 +17,7 @@ public:
     using AppTest::boxes;
     using AppTest::conn;
     using AppTest::dbName;
+    using AppTest::loginAs;
     using AppTest::scalar;
     using AppTest::sql;
 };

@@ -4,6 +4,7 @@
 
 #include "controls/PlPrev.h"
 #include "common/MsgRecorder.h"
+#include "common/PageCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -303,6 +304,35 @@ TEST_F(PlPrevTest, OverflowLeavesOnlyTheUnprintedPartInTheList)
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_GT(y2, 200);
     prev.EndDoc();
+}
+
+TEST_F(PlPrevTest, LongParagraphFlowsOverPagesWithEveryCharacterOnce)
+{
+    // 12,000 characters without blanks (none may be dropped at a break):
+    // kana, kanji, half-width figures, a surrogate pair, characters the
+    // line-breaking rules move, and a number that tells each sentence apart.
+    QString text;
+    for (int i = 0; text.size() < 12000; ++i)
+        text += QStringLiteral("第%1病日、血圧128/76mmHg。「𠮷田」（ｶﾀｶﾅ）より説明した。").arg(i);
+    text.truncate(12000);
+    prev.BeginDoc();
+    prev.FontSize(10);
+    QStringList lines{text};
+    while (true) {
+        prev.StringListOut(lines, {}, 180, 1925, 185, 2805, 32, 1);
+        if (lines.isEmpty())
+            break;
+        ASSERT_LT(prev.PageNumber(), 20);
+        prev.NewPage();
+    }
+    prev.EndDoc();
+    ASSERT_GE(prev.RecordedPages(), 3);
+    QString drawn;
+    for (const pagecap::TPage& page : pagecap::capturePages(prev))
+        for (const pagecap::TText& t : page.texts)
+            drawn += t.text;
+    EXPECT_EQ(drawn.size(), text.size());
+    EXPECT_TRUE(drawn == text);
 }
 
 TEST_F(PlPrevTest, RowWhoseTopIsExactlyAtYbIsDrawn)
