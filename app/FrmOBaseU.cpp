@@ -98,7 +98,16 @@ TFrmOBase::TFrmOBase(QWidget* parent) : QDialog(parent)
     qApp->installEventFilter(this);
 }
 
-TFrmOBase::~TFrmOBase() { qApp->removeEventFilter(this); }
+TFrmOBase::~TFrmOBase()
+{
+    qApp->removeEventFilter(this);
+    // The derived form's members are gone by now, yet closing the window and
+    // deleting the controls still takes the focus from a field, whose leave
+    // (editingFinished, exited) would run the form's handler on them: no
+    // signal of a control reaches the form any more.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
 
 QString TFrmOBase::panelText(int index) const { return FPanels[index]->text(); }
 
