@@ -80,5 +80,11 @@ if [[ -n "$sanitize" ]]; then
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
   labels=()
   [[ "$sanitize" == all ]] || labels=(-L "$sanitized_labels")
-  TZ=UTC ctest --test-dir "$asan" --output-on-failure -j "$(nproc)" "${labels[@]}" "$@"
+  # This one throws through Qt's event delivery on purpose (the program's
+  # last resort for an uncaught error): unwinding through Qt's frames leaves
+  # their copy of the mouse event behind, so it runs without the leak check.
+  through_qt='^StartupTest\.AnUncaughtErrorIsShownAndTheProgramGoesOn$'
+  TZ=UTC ctest --test-dir "$asan" --output-on-failure -j "$(nproc)" "${labels[@]}" -E "$through_qt" "$@"
+  ASAN_OPTIONS="${ASAN_OPTIONS/detect_leaks=1/detect_leaks=0}" \
+    TZ=UTC ctest --test-dir "$asan" --output-on-failure -R "$through_qt" "$@"
 fi
