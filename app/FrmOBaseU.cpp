@@ -3,14 +3,18 @@
 #include "app/Globals.h"
 #include "app/MsgBox.h"
 #include "app/Theme.h"
+#include "controls/DateEdit.h"
+#include "controls/NumberEdit.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -98,7 +102,21 @@ TFrmOBase::TFrmOBase(QWidget* parent) : QDialog(parent)
     qApp->installEventFilter(this);
 }
 
-TFrmOBase::~TFrmOBase() { qApp->removeEventFilter(this); }
+TFrmOBase::~TFrmOBase()
+{
+    qApp->removeEventFilter(this);
+    // The derived form's members are gone by now, yet closing the window and
+    // deleting the controls still takes the focus from a field, whose leave
+    // (editingFinished, exited) would run the form's handler on them.
+    for (auto* e : findChildren<QLineEdit*>())
+        disconnect(e, &QLineEdit::editingFinished, this, nullptr);
+    for (auto* e : findChildren<QAbstractSpinBox*>())
+        disconnect(e, &QAbstractSpinBox::editingFinished, this, nullptr);
+    for (auto* e : findChildren<TNumberEdit*>())
+        disconnect(e, &TNumberEdit::exited, this, nullptr);
+    for (auto* e : findChildren<TplDateEdit*>())
+        disconnect(e, &TplDateEdit::exited, this, nullptr);
+}
 
 QString TFrmOBase::panelText(int index) const { return FPanels[index]->text(); }
 

@@ -69,6 +69,9 @@ TEST_F(CopyTest, TheListLeavesOutTheEditedSummaryAndOnlyTickedSectionsAreReplace
     // Another patient without summaries: nothing to copy from.
     whenModal(QStringLiteral("TFrmSelOldCopy"), [this](QWidget* w) {
         auto* d = static_cast<TFrmSelOldCopy*>(w);
+        // Leaving the number needs the focus in it, in a window activated now.
+        QApplication::setActiveWindow(d);
+        d->nedtID->setFocus();
         d->nedtID->setAsInt64(1002);
         d->cbDispDel->setFocus();
         QApplication::processEvents();
