@@ -2,7 +2,10 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -61,19 +64,56 @@ private:
     std::unique_ptr<UConverter, TConverterCloser> FConv;
 };
 
+// The bytes of every character of the basic plane, worked out once through
+// TEncoder and never changed after: a text is then one lookup a character,
+// not a converter call (an export writes millions of characters).
+class TBmpTable {
+public:
+    TBmpTable()
+    {
+        TEncoder enc;
+        for (int u = 0; u <= 0xFFFF; ++u) {
+            const char16_t c = char16_t(u);
+            char out[4];
+            const int n = enc.put(&c, 1, out);
+            FBytes[u] = {char(n), out[0], n > 1 ? out[1] : '\0'};
+        }
+    }
+    // {count, first, second}
+    const std::array<char, 3>& operator[](char16_t u) const { return FBytes[u]; }
+
+private:
+    std::array<std::array<char, 3>, 0x10000> FBytes;
+};
+
+const TBmpTable& bmpTable()
+{
+    static const auto table = std::make_unique<const TBmpTable>();
+    return *table;
+}
+
 // Feeds each character's bytes to `take(end, bytes, n)`, where `end` is the
 // UTF-16 length up to and including the character; stops when it returns false.
 template <class F> void walk(const QString& text, F&& take)
 {
-    TEncoder enc;
+    const TBmpTable& table = bmpTable();
+    std::optional<TEncoder> pairs;   // characters beyond the basic plane
     const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype size = text.size();
     char bytes[4];
     for (qsizetype i = 0; i < size;) {
-        const int units = QChar::isHighSurrogate(p[i]) && i + 1 < size && QChar::isLowSurrogate(p[i + 1]) ? 2 : 1;
-        const int n = enc.put(p + i, units, bytes);
-        i += units;
-        if (!take(i, bytes, n))
+        if (QChar::isHighSurrogate(p[i]) && i + 1 < size && QChar::isLowSurrogate(p[i + 1])) {
+            if (!pairs)
+                pairs.emplace();
+            const int n = pairs->put(p + i, 2, bytes);
+            i += 2;
+            if (!take(i, bytes, n))
+                return;
+            continue;
+        }
+        const auto& b = table[p[i]];
+        ++i;
+        if (!take(i, b.data() + 1, int(b[0])))
             return;
     }
 }
@@ -153,12 +193,14 @@ QString decode(const QByteArray& bytes, bool* ok)
 
 QByteArray encode(const QString& text)
 {
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    walk(text, [&out](qsizetype, const char* bytes, int n) {
-        out.append(bytes, n);
+    // At most two bytes a UTF-16 unit; written in place, then cut to size.
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char* at = out.data();
+    walk(text, [&at](qsizetype, const char* bytes, int n) {
+        at = std::copy_n(bytes, n, at);
         return true;
     });
+    out.truncate(at - out.constData());
     return out;
 }
 

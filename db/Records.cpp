@@ -213,6 +213,23 @@ QString sqlRangeEnd(const QString& column, const QString& a)
         .arg(c);
 }
 
+QString sqlSummaryDateRanges(const QString& a)
+{
+    return QStringLiteral(R"(%1 >= CAST(:NDTEF AS timestamp) AND %1 < CAST(:NDTET AS timestamp) + INTERVAL '1 day'
+  AND ((%2 >= CAST(:TDTEF AS timestamp) AND %2 < CAST(:TDTET AS timestamp) + INTERVAL '1 day')
+       OR (%2 >= TIMESTAMP '1899-01-01' AND %2 < TIMESTAMP '1900-01-01' AND CAST(:TDTEF AS date) <= CAST(:TDTET AS date))))")
+        .arg(col(a, QStringLiteral("NDTE")), col(a, QStringLiteral("TDTE")));
+}
+
+void bindSummaryDateRanges(TQuery& q, const QDate& ndteF, const QDate& ndteT, const QDate& tdteF, const QDate& tdteT)
+{
+    const QString f = QStringLiteral("yyyy-MM-dd");
+    q.setText(QStringLiteral("NDTEF"), ndteF.toString(f), 10);
+    q.setText(QStringLiteral("NDTET"), ndteT.toString(f), 10);
+    q.setText(QStringLiteral("TDTEF"), tdteF.toString(f), 10);
+    q.setText(QStringLiteral("TDTET"), tdteT.toString(f), 10);
+}
+
 QString sqlNsyuNm(const QString& a)
 {
     return cases(col(a, QStringLiteral("NSYU")), {{0, "定例"}, {1, "予定外"}}, 3);

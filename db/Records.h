@@ -7,6 +7,8 @@
 
 class TField;
 
+class TQuery;
+
 namespace rec {
 
 // --- absent dates ----------------------------------------------------------
@@ -49,6 +51,13 @@ QString skeySummary(const QString& alias = {});
 QString skeyDisease(const QString& alias = {});
 QString skeyOperation(const QString& alias = {});
 QString skeyMessage(const QString& alias = {});
+
+// Summaries admitted on a day of [NDTEF, NDTET] and discharged on a day of
+// [TDTEF, TDTET]; one not discharged yet (its date a day of 1899) counts as
+// inside any discharge range that is not empty. Ranges on the columns, so
+// that the planner estimates them and uses the indexes.
+QString sqlSummaryDateRanges(const QString& alias);
+void bindSummaryDateRanges(TQuery& q, const QDate& ndteF, const QDate& ndteT, const QDate& tdteF, const QDate& tdteT);
 
 QString sqlJtypNm(const QString& alias = {});        // JTYPNM
 QString sqlKanoNm(const QString& column, const QString& alias = {});  // WOKNM, SOKNM, KOKNM: "可能"

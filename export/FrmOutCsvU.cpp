@@ -203,7 +203,7 @@ int TFrmOutCsv::loadEntries()
     c.tdteT = dtpTdteT->date();
     c.date = dtpDate->date();
 
-    QString sql = QStringLiteral(R"(SELECT DISTINCT D.* , Z."KNJNAME", Z."KNJKANA" , K."KANM" ,
+    QString sql = QStringLiteral(R"(SELECT D.* , Z."KNJNAME", Z."KNJKANA" , K."KANM" ,
        SD."USERNM" AS "SYUDRNM" , TD1."USERNM" AS "TANDR1NM" , TD2."USERNM" AS "TANDR2NM" , TD3."USERNM" AS "TANDR3NM" ,
        WD."USERNM" AS "WDRNM" , WU."USERNM" AS "WUSERNM" , SU."USERNM" AS "SUSERNM" , KU."USERNM" AS "KUSERNM"
   FROM "KLOV"."D_TAIYOU" D
@@ -218,11 +218,6 @@ int TFrmOutCsv::loadEntries()
   LEFT JOIN "KLOV"."M_USER" SU ON D."SUSERID" = SU."USERID"
   LEFT JOIN "KLOV"."M_USER" KU ON D."KUSERID" = KU."USERID"
 )");
-    if (!n.isEmpty() || !k.isEmpty())
-        sql += QStringLiteral(R"(  LEFT JOIN "KLOV"."D_TAIBYO" TB ON D."KNO" = TB."KNO" AND D."VERNO" = TB."VERNO"
-  LEFT JOIN "KLOV"."D_KANBYO" KB ON D."ID" = KB."ID" AND TB."BNO" = KB."BNO" AND KB."DELKBN" = 0
-  LEFT JOIN "KLOV"."M_NMAIN" B ON KB."BKNO" = B."BKNO"
-)");
     sql += QStringLiteral(R"( WHERE D."ID" > 0)");
     if (ka >= 0)
         sql += QStringLiteral(R"( AND D."KACD" = :KACD)");
@@ -230,9 +225,7 @@ int TFrmOutCsv::loadEntries()
         sql += QStringLiteral(R"( AND D."DELKBN" = 0 AND D."ACTKBN" = 1)");
     if (c.id > 0)
         sql += QStringLiteral(R"( AND D."ID" = :ID)");
-    sql += QStringLiteral(R"(
-   AND TO_CHAR(D."NDTE",'YYYYMMDD') BETWEEN :NDTEF AND :NDTET
-   AND (CASE WHEN TO_CHAR(D."TDTE",'YYYY') = '1899' THEN :TDTE ELSE TO_CHAR(D."TDTE",'YYYYMMDD') END) BETWEEN :TDTEF AND :TDTET)");
+    sql += QStringLiteral("\n   AND ") + rec::sqlSummaryDateRanges(QStringLiteral("D"));
     if (!syudr.isEmpty())
         sql += QStringLiteral(R"( AND D."SYUDR" = :SYUDR)");
     if (!tandr.isEmpty())
@@ -241,13 +234,20 @@ int TFrmOutCsv::loadEntries()
                                        R"( AND D."KFLG" = 1)"};
     if (cmbSts->currentIndex() > 0 && cmbSts->currentIndex() < 5)
         sql += QString::fromLatin1(kSts[cmbSts->currentIndex()]);
-    if (!n.isEmpty())
-        sql += QStringLiteral(R"( AND KB."BYONM" LIKE :BYONM ESCAPE '\')");
-    if (!k.isEmpty())
-        sql += QStringLiteral(R"( AND B."ICD102013" LIKE :ICD ESCAPE '\')");
-    if ((!n.isEmpty() || !k.isEmpty()) && c.onlySyu)
-        sql += QStringLiteral(R"( AND TB."SNO" = 1)");
-    sql += QStringLiteral(R"( ORDER BY "KNO" DESC, "VERNO" DESC)");
+    // A version is exported once however many of its diagnoses match.
+    if (!n.isEmpty() || !k.isEmpty()) {
+        sql += QStringLiteral(R"( AND EXISTS (SELECT 1 FROM "KLOV"."D_TAIBYO" TB,
+      "KLOV"."D_KANBYO" KB LEFT JOIN "KLOV"."M_NMAIN" B ON KB."BKNO" = B."BKNO"
+    WHERE TB."KNO" = D."KNO" AND TB."VERNO" = D."VERNO" AND KB."ID" = D."ID" AND KB."BNO" = TB."BNO" AND KB."DELKBN" = 0)");
+        if (!n.isEmpty())
+            sql += QStringLiteral(R"( AND KB."BYONM" LIKE :BYONM ESCAPE '\')");
+        if (!k.isEmpty())
+            sql += QStringLiteral(R"( AND B."ICD102013" LIKE :ICD ESCAPE '\')");
+        if (c.onlySyu)
+            sql += QStringLiteral(R"( AND TB."SNO" = 1)");
+        sql += QStringLiteral(")");
+    }
+    sql += QStringLiteral(R"( ORDER BY D."KNO" DESC, D."VERNO" DESC)");
 
     TQuery q(&dm().ADOCPOST);
     q.setSql(sql);
@@ -255,9 +255,7 @@ int TFrmOutCsv::loadEntries()
         q.setInt(QStringLiteral("KACD"), ka);
     if (c.id > 0)
         q.setInt64(QStringLiteral("ID"), c.id);
-    q.setText(QStringLiteral("NDTEF"), rec::yyyymmdd(c.ndteF), 8).setText(QStringLiteral("NDTET"), rec::yyyymmdd(c.ndteT), 8);
-    q.setText(QStringLiteral("TDTE"), rec::yyyymmdd(c.tdteF), 8);
-    q.setText(QStringLiteral("TDTEF"), rec::yyyymmdd(c.tdteF), 8).setText(QStringLiteral("TDTET"), rec::yyyymmdd(c.tdteT), 8);
+    rec::bindSummaryDateRanges(q, c.ndteF, c.ndteT, c.tdteF, c.tdteT);
     if (!syudr.isEmpty())
         q.setText(QStringLiteral("SYUDR"), syudr, 24);
     if (!tandr.isEmpty())

@@ -428,13 +428,7 @@ WHERE D."ID" > 0
     if (id > 0)
         sql += QStringLiteral(R"(  AND D."ID" = :ID
 )");
-    // An admission on a day of the range; a discharge on a day of the range,
-    // or none yet (stored as a day of 1899), which counts as inside any range
-    // that is not empty.
-    sql += QStringLiteral(R"(  AND D."NDTE" >= CAST(:NDTEF AS timestamp) AND D."NDTE" < CAST(:NDTET AS timestamp) + INTERVAL '1 day'
-  AND ((D."TDTE" >= CAST(:TDTEF AS timestamp) AND D."TDTE" < CAST(:TDTET AS timestamp) + INTERVAL '1 day')
-       OR (D."TDTE" >= TIMESTAMP '1899-01-01' AND D."TDTE" < TIMESTAMP '1900-01-01' AND CAST(:TDTEF AS date) <= CAST(:TDTET AS date)))
-)");
+    sql += QStringLiteral("  AND ") + rec::sqlSummaryDateRanges(QStringLiteral("D")) + QLatin1Char('\n');
     const int syudr = cmbSYUDR->currentIndex();
     if (syudr > 0)
         sql += QStringLiteral(R"(  AND D."SYUDR" = :SYUDR
@@ -482,11 +476,7 @@ WHERE D."ID" > 0
         ADOQMei->setInt("KACD", kacd);
     if (id > 0)
         ADOQMei->setInt64("ID", id);
-    const QString f = QStringLiteral("yyyy-MM-dd");
-    ADOQMei->setText("NDTEF", dtpNdteF->date().toString(f), 10);
-    ADOQMei->setText("NDTET", dtpNdteT->date().toString(f), 10);
-    ADOQMei->setText("TDTEF", dtpTdteF->date().toString(f), 10);
-    ADOQMei->setText("TDTET", dtpTdteT->date().toString(f), 10);
+    rec::bindSummaryDateRanges(*ADOQMei, dtpNdteF->date(), dtpNdteT->date(), dtpTdteF->date(), dtpTdteT->date());
     if (syudr > 0)
         ADOQMei->setText("SYUDR", FslDR.value(syudr), 24);
     if (tandr > 0) {
