@@ -519,12 +519,16 @@ TTextKey textKey(const char* s)
     int i = 0;
     for (; i < 8 && s[i]; ++i)
         k.head = (k.head << 8) | static_cast<unsigned char>(s[i]);
-    k.head <<= 8 * (8 - i);
-    if (i < 8)
+    if (i < 8) {
+        // An empty text stays 0 (a shift by the whole width is undefined).
+        if (i > 0)
+            k.head <<= 8 * (8 - i);
         return k;
+    }
     for (; i < 16 && s[i]; ++i)
         k.next = (k.next << 8) | static_cast<unsigned char>(s[i]);
-    k.next <<= 8 * (16 - i);
+    if (i > 8)
+        k.next <<= 8 * (16 - i);
     return k;
 }
 
