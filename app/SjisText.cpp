@@ -88,8 +88,8 @@ private:
 
 const TBmpTable& bmpTable()
 {
-    static const auto table = std::make_unique<const TBmpTable>();
-    return *table;
+    static const TBmpTable table;
+    return table;
 }
 
 // Feeds each character's bytes to `take(end, bytes, n)`, where `end` is the

@@ -5,7 +5,11 @@
 
 #include "common/TestApp.h"
 
+#include <QElapsedTimer>
+
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace bench {
 
@@ -23,6 +27,19 @@ public:
 };
 
 // "BENCH <name> <value> <unit> target <target> OK|MISS"
+// The best of `runs` timings of `work`, in milliseconds.
+inline double bestOf(int runs, const std::function<void()>& work)
+{
+    double best = 1e18;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
 inline void report(const char* name, double value, const char* unit, double target)
 {
     std::printf("BENCH %-26s %10.1f %-3s target %8.1f %s\n", name, value, unit, target, value <= target ? "OK" : "MISS");

@@ -19,19 +19,6 @@
 
 namespace {
 
-// The best of `runs` timings of `work`, in milliseconds.
-double bestMs(int runs, const std::function<void()>& work)
-{
-    double best = 1e18;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 // One paragraph flowed over as many pages as it takes, as a section does.
 void recordParagraph(const QString& text)
 {
@@ -62,7 +49,7 @@ int main(int argc, char** argv)
 
     TplPrev prev;
     QString error;
-    const double summaryMs = bestMs(3, [&] { DrawTaiyou(prev, nullptr, 1, 1, true, false, &error); });
+    const double summaryMs = bench::bestOf(3, [&] { DrawTaiyou(prev, nullptr, 1, 1, true, false, &error); });
     if (!error.isEmpty())
         std::printf("message: %s\n", qPrintable(error));
     qint64 largest = 0;
@@ -73,8 +60,8 @@ int main(int argc, char** argv)
     const QString p3 = bench::japaneseParagraph(3000);
     const QString p12 = bench::japaneseParagraph(12000);
     recordParagraph(p3);  // fonts and glyph caches warm
-    const double ms3 = bestMs(3, [&] { recordParagraph(p3); });
-    const double ms12 = bestMs(3, [&] { recordParagraph(p12); });
+    const double ms3 = bench::bestOf(3, [&] { recordParagraph(p3); });
+    const double ms12 = bench::bestOf(3, [&] { recordParagraph(p12); });
     std::printf("paragraph 12000/3000: %.2fx\n", ms12 / ms3);
 
     bench::report("print_summary_30pages_ms", summaryMs, "ms", 300);

@@ -27,18 +27,6 @@ namespace {
 using bench::report;
 using Bench = bench::TBench;
 
-double bestOf(int runs, const std::function<void()>& f)
-{
-    double best = 1e18;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 // The best of three psql timings of the statement, its parameters given as
 // psql variables (psql quotes them) to a prepared statement of text
 // parameters, as the program binds them.
@@ -138,7 +126,7 @@ int main(int argc, char** argv)
                                             {QStringLiteral("TDTET"), QStringLiteral("2099-12-31")}};
     TQuery* list = main.findChild<TQuery*>(QStringLiteral("ADOQMei"));
     const QString listSql = list->sql();
-    const double open = bestOf(3, [&] {
+    const double open = bench::bestOf(3, [&] {
         main.bbtnFilter->click();
         QApplication::processEvents();
     });
@@ -174,8 +162,8 @@ int main(int argc, char** argv)
     double sort = 0;
     for (int col : {4, 7, 3}) {
         const QString field = main.dbgMei->model()->headerData(col, Qt::Horizontal).toString();
-        const double order = bestOf(2, [&] { list->setSort(QString()); });
-        const double whole = bestOf(2, [&] {
+        const double order = bench::bestOf(2, [&] { list->setSort(QString()); });
+        const double whole = bench::bestOf(2, [&] {
             main.dbgMei->titleClick(col);
             QApplication::processEvents();
         });
@@ -186,7 +174,7 @@ int main(int argc, char** argv)
 
     // ---- the list narrowed by a disease name
     main.edtByonm->setText(QStringLiteral("心筋梗塞"));
-    const double disease = bestOf(3, [&] {
+    const double disease = bench::bestOf(3, [&] {
         main.bbtnFilter->click();
         QApplication::processEvents();
     });
@@ -205,9 +193,9 @@ int main(int argc, char** argv)
     search.edtName->setText(QStringLiteral("やまだ"));
     // The search proper: statement, rows, order and the grid's model; the
     // repaint that follows draws only the visible rows, whatever was found.
-    const double kana = bestOf(3, [&] { search.bbtnSrcClick(); });
+    const double kana = bench::bestOf(3, [&] { search.bbtnSrcClick(); });
     std::printf("patients found: %d (the statement alone: %.1f ms)\n", search.query()->recordCount(),
-                bestOf(3, [&] { search.query()->requery(); }));
+                bench::bestOf(3, [&] { search.query()->requery(); }));
     const double kanaPsql = psqlMs(b.dbName(), search.query()->sql(), {{QStringLiteral("KANA"), QStringLiteral("ヤマダ")}});
     std::printf("BENCH %-26s %10.1f ms\n", "search_kana_psql", kanaPsql);
     report("search_kana_ms", kana, "ms", kanaPsql * 1.3);
