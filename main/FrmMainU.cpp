@@ -23,6 +23,7 @@
 #include "export/FrmOutCsvAleU.h"
 #include "export/FrmOutCsvDevU.h"
 #include "export/FrmOutCsvU.h"
+#include "export/FhirExport.h"
 #include "main/PrtTaiyouU.h"
 #include "messages/FrmMailMainU.h"
 #include "patient/FrmSrcKanjaU.h"
@@ -274,7 +275,9 @@ void TFrmMain::buildButtons(QVBoxLayout* body)
     bbtnUpdate = widgets::button(panel, "bbtnUpdate", QStringLiteral("　修　正"));
     bbtnDelete = widgets::button(panel, "bbtnDelete", QStringLiteral("　削　除"));
     bbtnPrint = widgets::button(panel, "bbtnPrint", QStringLiteral("　印　刷"));
-    for (QPushButton* b : {bbtnClose, bbtnInsert, bbtnUpdate, bbtnDelete, bbtnPrint})
+    bbtnFhir = widgets::button(panel, "bbtnFhir", QStringLiteral("FHIR出力"),
+                               QStringLiteral("選択したサマリをFHIR形式（退院時サマリー）のファイルに出力します。"));
+    for (QPushButton* b : {bbtnClose, bbtnInsert, bbtnUpdate, bbtnDelete, bbtnPrint, bbtnFhir})
         b->setMinimumSize(100, 34);
     h->addWidget(bbtnClose);
     h->addStretch();
@@ -282,11 +285,13 @@ void TFrmMain::buildButtons(QVBoxLayout* body)
     h->addWidget(bbtnUpdate);
     h->addWidget(bbtnDelete);
     h->addWidget(bbtnPrint);
+    h->addWidget(bbtnFhir);
     body->addWidget(panel);
 
     connect(bbtnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(bbtnDelete, &QPushButton::clicked, this, &TFrmMain::bbtnDeleteClick);
     connect(bbtnPrint, &QPushButton::clicked, this, &TFrmMain::bbtnPrintClick);
+    connect(bbtnFhir, &QPushButton::clicked, this, &TFrmMain::bbtnFhirClick);
     connect(bbtnInsert, &QPushButton::clicked, this, [this] {
         if (!openSummaryEditor)
             return;
@@ -604,6 +609,14 @@ void TFrmMain::bbtnPrintClick()
         return;
     PrintTaiyou(this, ADOQMei->field("KNO").asInteger(), ADOQMei->field("VERNO").asInteger(), dlg.FPRNHOSP,
                 dlg.FPRNDTM);
+}
+
+void TFrmMain::bbtnFhirClick()
+{
+    if (!ADOQMei->active() || ADOQMei->isEmpty())
+        return;
+    fhir::exportSummary(this, ADOQMei->field(QStringLiteral("KNO")).asInteger(),
+                        ADOQMei->field(QStringLiteral("VERNO")).asInteger(), FAskFhirFolder);
 }
 
 void TFrmMain::bbtnIdSrcClick()

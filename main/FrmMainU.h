@@ -70,6 +70,7 @@ public:
     QPushButton* bbtnUpdate;
     QPushButton* bbtnDelete;
     QPushButton* bbtnPrint;
+    QPushButton* bbtnFhir;        // FHIR出力
     QTimer* Timer2;
 
     TQuery* ADOQMei;
@@ -87,6 +88,8 @@ public:
     void bbtnIdSrcClick();
     // Print options, then the printed summary of the selected row.
     void bbtnPrintClick();
+    // The selected row as an FHIR discharge-summary document file.
+    void bbtnFhirClick();
     // Re-reads the unread and urgent message counts.
     void UpdateMailCount();
     // Opens the message list; the counters are read again when it closes.
@@ -103,6 +106,10 @@ public:
     // and version; true when the editor closed with OK. The summary editor
     // by default; tests may put another in its place.
     std::function<bool(bool recov, int& kno, int& verno)> openSummaryEditor;
+
+    // Asks for the FHIR output folder; the folder dialog when empty. Tests
+    // answer it.
+    std::function<QString(QWidget*, const QString&)> FAskFhirFolder;
 
     // The key of a summary row: seven digits of KNO, three of VERNO.
     static QString summaryKey(int kno, int verno);

@@ -53,8 +53,9 @@ QString text(const TQuery& q, const char* name)
 
 TPrtTaiyou::TPrtTaiyou(TQuery& query) : FQuery(query) {}
 
-bool TPrtTaiyou::Load(int kno, int verno)
+bool TPrtTaiyou::Load(int kno, int verno, bool blocksMustLoad)
 {
+    FBlocksMustLoad = blocksMustLoad;
     hosp = {};
     head = {};
     aryAlle.clear();
@@ -76,6 +77,8 @@ void TPrtTaiyou::loadHosp()
     FQuery.setSql(R"(SELECT * FROM "KLOV"."M_HOSP")");
     FQuery.open();
     if (!FQuery.eof()) {
+        hosp.exists = true;
+        hosp.HOSPNO = FQuery.field(QStringLiteral("HOSPNO")).isNull() ? 0 : FQuery.field(QStringLiteral("HOSPNO")).asInt64();
         hosp.HOSPNM = text(FQuery, "HOSPNM").trimmed();
         hosp.POSTCD = text(FQuery, "POSTCD").trimmed();
         hosp.HOSPADR = text(FQuery, "HOSPADR").trimmed();
@@ -112,6 +115,10 @@ bool TPrtTaiyou::loadHead(int kno, int verno)
     }
     TTaiyouHead& h = head;
     h.ID = FQuery.field(QStringLiteral("ID")).asInt64();
+    h.KNO = num(FQuery, "KNO");
+    h.KACD = num(FQuery, "KACD");
+    h.WDR = text(FQuery, "WDR").trimmed();
+    h.WFLG = num(FQuery, "WFLG");
     h.KNJNAME = text(FQuery, "KNJNAME");
     h.KNJKANA = text(FQuery, "KNJKANA");
     h.POSTCD = text(FQuery, "POSTCD").trimmed();
@@ -152,29 +159,31 @@ bool TPrtTaiyou::loadHead(int kno, int verno)
     return true;
 }
 
-void TPrtTaiyou::loadAllergies()
+template <class Rows, class Read> void TPrtTaiyou::loadBlock(Rows& rows, Read read)
 {
     try {
-        aryAlle = readAllergies(FQuery, head.ID, head.TDTE);
+        read();
     } catch (const std::exception&) {
         FQuery.close();
-        aryAlle.clear();
+        rows.clear();
+        if (FBlocksMustLoad)
+            throw;
     }
+}
+
+void TPrtTaiyou::loadAllergies()
+{
+    loadBlock(aryAlle, [this] { aryAlle = readAllergies(FQuery, head.ID, head.TDTE); });
 }
 
 void TPrtTaiyou::loadDevices()
 {
-    try {
-        aryDevi = readDevices(FQuery, head.ID, head.TDTE);
-    } catch (const std::exception&) {
-        FQuery.close();
-        aryDevi.clear();
-    }
+    loadBlock(aryDevi, [this] { aryDevi = readDevices(FQuery, head.ID, head.TDTE); });
 }
 
 void TPrtTaiyou::loadDiseases(int kno, int verno)
 {
-    try {
+    loadBlock(aryByo, [&] {
         FQuery.setSql(R"(SELECT Y."ID", B.*, T."SNO", T."SNO1", T."SNO2", M."ICD102013"
   FROM "KLOV"."D_TAIYOU" Y
   LEFT JOIN "KLOV"."D_TAIBYO" T ON Y."KNO" = T."KNO" AND Y."VERNO" = T."VERNO"
@@ -201,15 +210,12 @@ void TPrtTaiyou::loadDiseases(int kno, int verno)
             aryByo.push_back(b);
         }
         FQuery.close();
-    } catch (const std::exception&) {
-        FQuery.close();
-        aryByo.clear();
-    }
+    });
 }
 
 void TPrtTaiyou::loadOperations(int kno, int verno)
 {
-    try {
+    loadBlock(aryOpe, [&] {
         FQuery.setSql(R"(SELECT T."KNO", T."VERNO", D.*, D."KCODE", O1."USERNM" AS "OPEDR1NM",
        O2."USERNM" AS "OPEDR2NM", J1."USERNM" AS "JYO1NM", J2."USERNM" AS "JYO2NM",
        IU."USERNM" AS "INSUNM", DU."USERNM" AS "DELUNM"
@@ -240,10 +246,7 @@ void TPrtTaiyou::loadOperations(int kno, int verno)
             aryOpe.push_back(o);
         }
         FQuery.close();
-    } catch (const std::exception&) {
-        FQuery.close();
-        aryOpe.clear();
-    }
+    });
 }
 
 // ---------------------------------------------------------------- drawing helpers

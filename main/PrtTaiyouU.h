@@ -41,17 +41,22 @@ struct TrecByo {         // disease listed under a "#" number
 // Values of the summary row held for the drawing.
 struct TTaiyouHead {
     qint64 ID = 0;
+    int KNO = 0;
     QString KNJNAME, KNJKANA, POSTCD, ADR, TEL;
     int SEX = -1;
     QDate BIRTH, NDTE, TDTE, VERDTE;   // TDTE invalid when not discharged
     int AGE = -1;
     int NSYU = -1, NYUCNT = 0, VERNO = 0;
     QString KANM, SYUDRNM, TANDR1NM, TANDR2NM, TANDR3NM, WDRNM, SUSERNM;
-    int SFLG = 0, KFLG = 0, DELKBN = 0, ACTKBN = 1;
+    int KACD = 0;        // 0 when no department is set
+    QString WDR;         // the writing doctor's user ID
+    int WFLG = 0, SFLG = 0, KFLG = 0, DELKBN = 0, ACTKBN = 1;
     QString NYURIYU, NYUBEFKEIKA, NYUKEIKA, TAIJOUHO, TAIYAKU, TAIHOU;
 };
 
 struct THospInfo {
+    bool exists = false;   // M_HOSP has its row
+    qint64 HOSPNO = 0;     // 0 when not set
     QString HOSPNM, POSTCD, HOSPADR, TEL, FAX;
 };
 
@@ -65,8 +70,9 @@ public:
     // Runs the six statements for (kno, verno). False when the summary row
     // does not exist; the block arrays are then empty. Errors of the first
     // two statements propagate; a failing block statement leaves its array
-    // empty.
-    bool Load(int kno, int verno);
+    // empty, unless `blocksMustLoad` (a document that must hold everything),
+    // when its error propagates too.
+    bool Load(int kno, int verno, bool blocksMustLoad = false);
 
     // Draws the whole document: BeginDoc … EndDoc on `prev`. An error while
     // drawing ends the recording (what was drawn stays) and is rethrown.
@@ -108,7 +114,12 @@ private:
     void rectRB(int x1, int x2, int y1, int y2, const QString& text);
     void pageCheck(int limit);
 
+    // Runs one block statement under the rule of Load; `rows` is left
+    // empty when it fails.
+    template <class Rows, class Read> void loadBlock(Rows& rows, Read read);
+
     TQuery& FQuery;
+    bool FBlocksMustLoad = false;
     TplPrev* FPrev = nullptr;
     int FY = 0;            // current y on the page being drawn
     double FSize = 10;     // font size chosen for the cells being drawn

@@ -16,6 +16,7 @@
 #include "controls/NumberEdit.h"
 #include "controls/Widgets.h"
 #include "db/Errors.h"
+#include "export/FhirExport.h"
 #include "db/Numbers.h"
 #include "db/Query.h"
 #include "db/Records.h"
@@ -761,6 +762,19 @@ void TFrmUpdTaiyou::bbtnUpdateClick()
     timWrite->stop();
     deleteAutosave();
     accept();
+}
+
+void TFrmUpdTaiyou::bbtnFhirClick()
+{
+    if (FKNO == 0 || isNew()) {
+        msg::warning(this, QStringLiteral("このサマリはまだ登録されていません。登録後にFHIR出力してください。"));
+        return;
+    }
+    if (IsChanged()
+        && !msg::question(this, QStringLiteral("変更された情報がありますが「登録」ボタンが押されていません。\r\n"
+                                               "登録済みの内容を出力しますがよろしいですか？")))
+        return;
+    fhir::exportSummary(this, FKNO, FVERNO, FAskFhirFolder);
 }
 
 // ---------------------------------------------------------------- closing

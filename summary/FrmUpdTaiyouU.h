@@ -123,6 +123,7 @@ public:
     QLabel* lblSDTM;
     QLabel* lblKDTM;
     QPushButton* bbtnAftUpd;      // 完成後修正
+    QPushButton* bbtnFhir;        // FHIR出力
     QPushButton* bbtnUpdate;      // 　登　録
     QPushButton* bbtnClose;       // 閉じる
 
@@ -171,6 +172,10 @@ public:
     void bbtnCopyClick();
     void bbtnSrcNyuClick();
     void bbtnAftUpdClick();
+    // The version as stored, as an FHIR discharge-summary document file.
+    void bbtnFhirClick();
+    // Asks for the FHIR output folder; the folder dialog when empty.
+    std::function<QString(QWidget*, const QString&)> FAskFhirFolder;
     void bbtnIdSrcClick();
 
     // The patient ID as it was when the ID field received the focus.

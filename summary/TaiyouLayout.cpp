@@ -470,6 +470,10 @@ QWidget* TFrmUpdTaiyou::buildBottomBar()
     bbtnAftUpd->hide();
     h->addWidget(bbtnAftUpd);
     h->addStretch(1);
+    bbtnFhir = widgets::button(bar, "bbtnFhir", QStringLiteral("FHIR出力"),
+                               QStringLiteral("登録済みの内容をFHIR形式（退院時サマリー）のファイルに出力します。"));
+    bbtnFhir->setMinimumSize(96, 32);
+    h->addWidget(bbtnFhir);
     bbtnUpdate = widgets::button(bar, "bbtnUpdate", QStringLiteral("　登　録"), QStringLiteral("登録します。"));
     bbtnClose = widgets::button(bar, "bbtnClose", QStringLiteral("閉じる"), QStringLiteral("処理を終了します。"));
     for (QPushButton* b : {bbtnUpdate, bbtnClose}) {
@@ -478,6 +482,7 @@ QWidget* TFrmUpdTaiyou::buildBottomBar()
     }
     connect(bbtnAftUpd, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnAftUpdClick);
     connect(bbtnUpdate, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnUpdateClick);
+    connect(bbtnFhir, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnFhirClick);
     connect(bbtnClose, &QPushButton::clicked, this, &TFrmUpdTaiyou::reject);
     return bar;
 }
