@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 class MainWindowTest : public AppTest {
@@ -423,4 +424,19 @@ TEST_F(MainWindowTest, ThePatientNumberTakesWholeNumbersOfTenDigits)
     m->nedtID->setFocus();
     QTest::keyClicks(m->nedtID, QStringLiteral("123456789012"));
     EXPECT_EQ(m->nedtID->asInt64(), 1234567890LL);
+}
+
+TEST_F(MainWindowTest, TheFhirButtonWritesTheSelectedVersion)
+{
+    sql(R"(INSERT INTO "KLOV"."M_HOSP" ("HOSPNO","HOSPNM","HOSPADR") VALUES (1234567,'病院','東京都港区');
+           UPDATE "KLOV"."M_USER" SET "USERNM" = '院長' WHERE "USERID" = 'boss';)");
+    summary(4, 3, 200, "2024-03-01", "2024-03-15", 1, 0, 1);
+    sql(R"(UPDATE "KLOV"."D_TAIYOU" SET "WDR" = 'boss')");
+    auto m = openMain("boss");
+    QTemporaryDir out;
+    m->FAskFhirFolder = [&](QWidget*, const QString&) { return out.path(); };
+    ASSERT_EQ(keys(*m), (QStringList{"4/3"}));
+    m->bbtnFhir->click();
+    EXPECT_EQ(boxes.last(), QStringLiteral("FHIR形式（退院時サマリー）で出力しました。\r\n") + out.filePath("200_4_3.json"));
+    EXPECT_TRUE(QFile::exists(out.filePath("200_4_3.json")));
 }
