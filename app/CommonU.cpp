@@ -22,10 +22,12 @@ QString iniPath() { return G().dataFolder + QStringLiteral("klov.ini"); }
 QString HelpFile()
 {
     const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    for (const char* name : {"KLOV.chm", "KLOV.html", "help/index.html"}) {
+    // Next to the program (a development build), then where the package
+    // puts it (<prefix>/bin/klov, <prefix>/share/klov/help).
+    for (const char* name : {"KLOV.chm", "KLOV.html", "help/index.html", "../share/klov/help/index.html"}) {
         const QString path = dir + QString::fromLatin1(name);
         if (QFileInfo::exists(path))
-            return path;
+            return QDir::cleanPath(path);
     }
     return {};
 }

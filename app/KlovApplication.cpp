@@ -3,8 +3,15 @@
 #include "app/MsgBox.h"
 #include "db/Errors.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+
+TKlovApplication::TKlovApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setWindowIcon(QIcon(QStringLiteral(":/icons/jp.klov.Klov.png")));
+    setDesktopFileName(QStringLiteral("jp.klov.Klov"));
+}
 
 bool TKlovApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -7,7 +7,8 @@
 
 class TKlovApplication : public QApplication {
 public:
-    TKlovApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    // Every window shows the program's icon (a resource of the executable).
+    TKlovApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Qt's own texts (standard buttons, file dialogs, the calendar popup,

@@ -7,7 +7,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-translations-l10n libgl-dev libpq-dev libicu-dev libgtest-dev
           postgresql postgresql-client
-          fonts-ipafont-gothic fonts-ipafont-mincho)
+          fonts-ipafont-gothic fonts-ipafont-mincho
+          librsvg2-bin dpkg-dev desktop-file-utils appstream)
 
 missing=()
 for p in "${packages[@]}"; do
