@@ -670,11 +670,11 @@ QString refusal(const TPrtTaiyou& s)
     const TTaiyouHead& h = s.head;
     if (h.DELKBN != 0)
         return QStringLiteral("削除済のサマリはFHIR出力できません。");
-    if (h.WFLG != 1)
-        return QStringLiteral("記載完了していないサマリはFHIR出力できません。");
     if (!h.TDTE.isValid())
         return QStringLiteral("退院日が入力されていないため、FHIR出力できません。\r\n"
                               "退院時サマリーには退院日が必要です。");
+    if (h.WFLG != 1)
+        return QStringLiteral("記載完了していないサマリはFHIR出力できません。");
     if (!h.NDTE.isValid())
         return QStringLiteral("入院日が入力されていないため、FHIR出力できません。");
     if (!s.hosp.exists || s.hosp.HOSPNM.isEmpty() || institutionNumber(s.hosp.HOSPNO, s.hosp.HOSPADR).isEmpty())
