@@ -6,9 +6,11 @@
 
 #include "app/CommonU.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 namespace {
 const QString kCloseQuestion = QStringLiteral(
@@ -245,4 +247,26 @@ TEST_F(EditorTest, TheStandardTemplateGoesInFrontOfTheText)
               QStringLiteral("＜プロフィール＞\n\n＜現病歴＞\n\n＜既往歴＞\n\n＜家族歴＞\n\n＜嗜好＞\n\n＜感染症情報＞\n\n"
                              "＜免疫情報＞\n\n＜常用薬情報＞\n\n＜入院時身体所見＞\n\n＜入院時検査所見＞\n経過1"));
     EXPECT_TRUE(f.memNYUBEFKEIKA->hasFocus());
+}
+
+TEST_F(EditorTest, TheFhirButtonWritesWhatIsStored)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    sql(R"(INSERT INTO "KLOV"."M_HOSP" ("HOSPNO","HOSPNM","HOSPADR") VALUES (1234567,'病院','大阪府大阪市'))");
+    addSummary(1, 1, 1001, 1, "2024-04-01", "2024-04-10", 1, R"("WFLG" = 1)");
+    QTemporaryDir out;
+    TFrmUpdTaiyou& f = open(1, 1);
+    f.FAskFhirFolder = [&](QWidget*, const QString&) { return out.path(); };
+    f.memNYUKEIKA->setPlainText(QStringLiteral("まだ登録していない経過"));
+    boxes.answer(QMessageBox::No);
+    f.bbtnFhir->click();
+    EXPECT_EQ(boxes.last(), QStringLiteral("変更された情報がありますが「登録」ボタンが押されていません。\r\n"
+                                           "登録済みの内容を出力しますがよろしいですか？"));
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+    f.bbtnFhir->click();
+    QFile file(out.filePath(QStringLiteral("1001_1_1.json")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << boxes.texts().join('|').toStdString();
+    const QByteArray json = file.readAll();
+    EXPECT_TRUE(json.contains(QStringLiteral("経過2").toUtf8()));
+    EXPECT_FALSE(json.contains(QStringLiteral("まだ登録していない経過").toUtf8()));
 }
