@@ -486,7 +486,7 @@ void TFrmMntUser::bbtnDeleteClick()
 QStringList userCsvLines(TQuery& users)
 {
     auto text = [&users](const char* name, int bytes) {
-        return csv::quoted(sjis::cutToBytes(users.field(QString::fromLatin1(name)).asString(), bytes));
+        return csv::quotedAsStored(sjis::cutToBytes(users.field(QString::fromLatin1(name)).asString(), bytes));
     };
     auto date = [&users](const char* name) {
         const TField f = users.field(QString::fromLatin1(name));
