@@ -121,6 +121,7 @@ TEST_F(MntUserTest, SaveInsertsUpdatesAndSkipsWhatDidNotChange)
 {
     loginAs(QStringLiteral("admin"));
     addUser(QStringLiteral("u2"), false);
+    addUser(QStringLiteral("u3 "), false);
     auto f = open();
     const QString cols = QStringLiteral("PASSW,JTYP,WOK,KOK,INSUSERID,UPDUSERID,YENDDTE");
 
@@ -167,6 +168,16 @@ TEST_F(MntUserTest, SaveInsertsUpdatesAndSkipsWhatDidNotChange)
     EXPECT_EQ(boxes.last(), kConflictMessage);
     EXPECT_EQ(stored(QStringLiteral("u2"), QStringLiteral("COMM")), QStringLiteral("異動"));
     EXPECT_EQ(f->edtName->text(), QStringLiteral("他端末")) << "the editor reads the user again";
+
+    // a stored ID ending in a blank is that user's key: leaving the ID field
+    // keeps the user, saving updates it and adds no user "u3"
+    select(*f, QStringLiteral("u3 "));
+    f->edtIDExit();
+    f->edtComm->setText(QStringLiteral("空白"));
+    f->bbtnInsertClick();
+    EXPECT_EQ(scalar(R"(SELECT STRING_AGG('[' || "USERID" || ']' || COALESCE("COMM", '-'), ',') FROM "KLOV"."M_USER"
+                        WHERE "USERID" LIKE 'u3%')"),
+              QStringLiteral("[u3 ]空白"));
 }
 
 TEST_F(MntUserTest, MaintenanceRightsAndTheDeleteRules)
