@@ -356,7 +356,7 @@ void TFrmMntKa::bbtnOutClick()
     QStringList lines{csv::line({csv::quoted(QStringLiteral("診療科コード")), csv::quoted(QStringLiteral("診療科名")),
                                  csv::quoted(QStringLiteral("診療科略称")), csv::quoted(QStringLiteral("表示区分"))})};
     for (const TRow& row : rows)
-        lines << csv::line({QString::number(row.code), csv::quoted(row.name), csv::quoted(row.rname),
+        lines << csv::line({QString::number(row.code), csv::quotedAsStored(row.name), csv::quotedAsStored(row.rname),
                             csv::quoted(row.dspkbn != 0 ? QStringLiteral("非表示") : QStringLiteral("表示"))});
     const QString path = FAskSaveFile(this, QStringLiteral("診療科情報CSV.csv"), QStringLiteral("診療科情報CSV"));
     if (path.isEmpty())

@@ -298,9 +298,18 @@ void TFrmMntUser::setDefaults()
     FSeen.reset();
 }
 
+QString TFrmMntUser::editedId() const
+{
+    const QString typed = edtID->text();
+    const QString trimmed = textutil::trimBoth(typed);
+    if (FSeen && (typed == FSeen->id || trimmed == FSeen->id))
+        return FSeen->id;
+    return trimmed;
+}
+
 void TFrmMntUser::edtIDExit()
 {
-    const QString id = textutil::trimBoth(edtID->text());
+    const QString id = editedId();
     try {
         TQuery q(&dm().ADOCPOST);
         q.setSql(R"(SELECT "USERID" FROM "KLOV"."M_USER" WHERE "USERID" = :USERID)");
@@ -327,8 +336,7 @@ void TFrmMntUser::edtIDExit()
 TFrmMntUser::TValues TFrmMntUser::editorValues() const
 {
     TValues v;
-    // The ID is stored as the login finds it: without blanks at either end.
-    v.id = textutil::trimBoth(edtID->text());
+    v.id = editedId();
     v.pass = textutil::trimLeft(edtPass->text());
     v.kana = edtKana->text();
     v.name = edtName->text();
@@ -398,7 +406,7 @@ void TFrmMntUser::writeUser(TConnection& conn, const TValues& v, QString& refusa
 void TFrmMntUser::bbtnInsertClick()
 {
     const TValues v = editorValues();
-    if (v.id.isEmpty()) {
+    if (textutil::trimBoth(edtID->text()).isEmpty()) {
         msg::warning(this, QStringLiteral("ユーザーＩＤが未入力です。"));
         edtID->setFocus();
         return;
@@ -486,7 +494,7 @@ void TFrmMntUser::bbtnDeleteClick()
 QStringList userCsvLines(TQuery& users)
 {
     auto text = [&users](const char* name, int bytes) {
-        return csv::quoted(sjis::cutToBytes(users.field(QString::fromLatin1(name)).asString(), bytes));
+        return csv::quotedAsStored(sjis::cutToBytes(users.field(QString::fromLatin1(name)).asString(), bytes));
     };
     auto date = [&users](const char* name) {
         const TField f = users.field(QString::fromLatin1(name));

@@ -78,6 +78,12 @@ private:
         QString rowVer;
     };
 
+    // The key of the user the editor is for. While the ID field shows the
+    // ID of the row the editor was filled from (as stored, or less blanks
+    // at either end), that row's ID as stored, trailing blank included;
+    // otherwise the typed ID without blanks at either end, as a new user is
+    // stored and as the login finds it.
+    QString editedId() const;
     TValues editorValues() const;
     void ADOQMeiAfterScroll();
     void openList();

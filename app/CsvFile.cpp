@@ -16,6 +16,13 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + CommonU::CsvQuoteEscape(text) + QLatin1Char('"');
 }
 
+QString quotedAsStored(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
 QString line(const QStringList& cells) { return cells.join(QLatin1Char(',')); }
 
 bool writeLines(const QString& path, const QStringList& lines, QString* error, const TLineProgress& progress)

@@ -1,7 +1,7 @@
 #pragma once
 // The CSV files the program writes: windows-31j text (the one encoder of
-// SjisText), every line ended by CR LF, no byte-order mark; cells quoted
-// after the CSV quote escaper.
+// SjisText), every line ended by CR LF, no byte-order mark; text cells in
+// double quotes, each double quote inside doubled.
 
 #include <QString>
 #include <QStringList>
@@ -14,8 +14,12 @@ namespace csv {
 
 // The cell in double quotes, CR LF turned into a blank and every double
 // quote doubled (the CSV quote escaper), so a quote in a value cannot break
-// the line.
+// the line. The patient and summary CSV write their texts so.
 QString quoted(const QString& text);
+// The cell in double quotes with the text as stored, line breaks staying
+// inside the quotes; only every double quote is doubled. For the files
+// whose texts are written as held (users, departments, allergies, devices).
+QString quotedAsStored(const QString& text);
 // The cells joined by commas, without blanks.
 QString line(const QStringList& cells);
 

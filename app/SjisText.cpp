@@ -19,20 +19,30 @@ struct TConverterCloser {
 // ICU's table for windows-31j is IBM's code page 943. Where Windows differs
 // the Windows bytes win: ASCII maps to itself (IBM swaps 0x1A, 0x1C and
 // 0x7F), and U+0080 and U+F8F0..U+F8F3 are the single bytes 0x80, 0xA0,
-// 0xFD..0xFF. ICU writes nothing for the invisible format characters (soft
-// hyphen, zero-width space and joiner, variation selectors); they get the
-// "?" of any other character the code page lacks.
+// 0xFD..0xFF; and 〜 − ‖ ¢ £ ¬, which IBM lacks and input methods and
+// pasted text commonly give, take the pairs Windows writes for them, those
+// of ～ － ∥ ￠ ￡ ￢ (as read back). What ICU writes only by a fallback, bytes
+// that read back as another character (it sends private-use code points to
+// look-alikes, U+F86F to the bytes of "№"), becomes the "?" of a character
+// the code page lacks; so do the invisible format characters (soft hyphen,
+// zero-width space and joiner, variation selectors), for which ICU writes
+// nothing.
 class TEncoder {
 public:
     TEncoder()
     {
         UErrorCode status = U_ZERO_ERROR;
         FConv.reset(ucnv_open("windows-31j", &status));
+        if (U_SUCCESS(status))
+            ucnv_setFromUCallBack(FConv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        if (U_SUCCESS(status))
+            FBack.reset(ucnv_open("windows-31j", &status));
+        if (U_SUCCESS(status))
+            ucnv_setToUCallBack(FBack.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
         if (U_FAILURE(status)) {
             FConv.reset();
-            return;
+            FBack.reset();
         }
-        ucnv_setFromUCallBack(FConv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     }
 
     // Bytes of the character of `count` UTF-16 units (1, or 2 for a
@@ -49,11 +59,25 @@ public:
             out[0] = char(kWindowsOnly[u - 0xF8F0]);
             return 1;
         }
+        if (count == 1) {
+            static constexpr struct {
+                char16_t u;
+                unsigned char lead, trail;
+            } kWindowsPairs[] = {{0x00A2, 0x81, 0x91}, {0x00A3, 0x81, 0x92}, {0x00AC, 0x81, 0xCA},
+                                 {0x2016, 0x81, 0x61}, {0x2212, 0x81, 0x7C}, {0x301C, 0x81, 0x60}};
+            for (const auto& p : kWindowsPairs) {
+                if (p.u == u) {
+                    out[0] = char(p.lead);
+                    out[1] = char(p.trail);
+                    return 2;
+                }
+            }
+        }
         if (FConv && !(count == 1 && QChar::isSurrogate(u))) {
             UErrorCode status = U_ZERO_ERROR;
             ucnv_resetFromUnicode(FConv.get());
             const int n = ucnv_fromUChars(FConv.get(), out, 4, reinterpret_cast<const UChar*>(units), count, &status);
-            if (U_SUCCESS(status) && n > 0 && n <= 2)
+            if (U_SUCCESS(status) && n > 0 && n <= 2 && readsBack(out, n, units, count))
                 return n;
         }
         out[0] = '?';
@@ -61,7 +85,18 @@ public:
     }
 
 private:
+    // True when ICU reads the bytes as the character again.
+    bool readsBack(const char* bytes, int n, const char16_t* units, int count)
+    {
+        UChar back[4];
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_resetToUnicode(FBack.get());
+        const int m = ucnv_toUChars(FBack.get(), back, 4, bytes, n, &status);
+        return U_SUCCESS(status) && m == count && std::equal(units, units + count, back);
+    }
+
     std::unique_ptr<UConverter, TConverterCloser> FConv;
+    std::unique_ptr<UConverter, TConverterCloser> FBack;
 };
 
 // The bytes of every character of the basic plane, worked out once through

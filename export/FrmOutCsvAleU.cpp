@@ -26,7 +26,7 @@ QStringList TFrmOutCsvAle::middleCells(const TQuery& q) const
 {
     auto text = [&q](const char* name, int bytes) {
         const QString v = q.field(QString::fromLatin1(name)).asString();
-        return csv::quoted(bytes > 0 ? sjis::cutToBytes(v, bytes) : v);
+        return csv::quotedAsStored(bytes > 0 ? sjis::cutToBytes(v, bytes) : v);
     };
     const QString circle = QStringLiteral("〇");
     return {text("HKBNNM", 8),

@@ -16,6 +16,6 @@ QStringList TFrmOutCsvDev::middleTitles() const
 QStringList TFrmOutCsvDev::middleCells(const TQuery& q) const
 {
     return {outcsv::dateCell(q.field(QStringLiteral("ADDDTE")).asDateTime()),
-            csv::quoted(sjis::cutToBytes(q.field(QStringLiteral("DEVICE")).asString(), 200)),
-            csv::quoted(sjis::cutToBytes(q.field(QStringLiteral("COMM")).asString(), 200))};
+            csv::quotedAsStored(sjis::cutToBytes(q.field(QStringLiteral("DEVICE")).asString(), 200)),
+            csv::quotedAsStored(sjis::cutToBytes(q.field(QStringLiteral("COMM")).asString(), 200))};
 }

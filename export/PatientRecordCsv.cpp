@@ -42,7 +42,7 @@ int TFrmOutCsvPatRec::loadEntries()
     q.open();
     QStringList rows;
     auto text = [&q](const char* name, int bytes) {
-        return csv::quoted(sjis::cutToBytes(q.field(QString::fromLatin1(name)).asString(), bytes));
+        return csv::quotedAsStored(sjis::cutToBytes(q.field(QString::fromLatin1(name)).asString(), bytes));
     };
     for (; !q.eof(); q.next()) {
         const bool deleted = q.field(QStringLiteral("DELKBN")).asInteger() != 0;

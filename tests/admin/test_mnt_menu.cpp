@@ -171,7 +171,8 @@ TEST_F(MntTest, DepartmentDeleteRefusedWhileAnySummaryUsesIt)
 
 TEST_F(MntTest, DepartmentCsvIsShiftJisWithCrLfAndEscapedQuotes)
 {
-    sql(R"(UPDATE "KLOV"."M_KA" SET "KANM" = '外"科' WHERE "KACD" = 2;
+    // A line break in a name stays inside its quoted field.
+    sql(R"(UPDATE "KLOV"."M_KA" SET "KANM" = '外"' || chr(13) || chr(10) || '科' WHERE "KACD" = 2;
            INSERT INTO "KLOV"."M_KA" ("KACD","KANM","KARNM","DSPKBN") VALUES (10, REPEAT('長', 25), 'ｱｲ', 0))");
     TFrmMntKa frm;
     const QString path = FTmp->filePath(QStringLiteral("ka.csv"));
@@ -194,7 +195,7 @@ TEST_F(MntTest, DepartmentCsvIsShiftJisWithCrLfAndEscapedQuotes)
     EXPECT_TRUE(bytes.startsWith("\"\x90\x66\x97\xc3\x89\xc8\x83\x52\x81\x5b\x83\x68\","));   // "診療科コード", no BOM
     const QString expected = QStringLiteral("\"診療科コード\",\"診療科名\",\"診療科略称\",\"表示区分\"\r\n"
                                             "1,\"内科\",\"内\",\"表示\"\r\n"
-                                            "2,\"外\"\"科\",\"外\",\"表示\"\r\n"
+                                            "2,\"外\"\"\r\n科\",\"外\",\"表示\"\r\n"
                                             "3,\"旧科\",\"旧\",\"非表示\"\r\n"
                                             "10,\"")
                              + QString(24, QChar(0x9577)) + QStringLiteral("\",\"ｱｲ\",\"表示\"\r\n");

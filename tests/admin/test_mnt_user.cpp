@@ -1,6 +1,7 @@
 // User maintenance: the list and editor, saving, the delete rules, the user
 // CSV, and the maintenance rights against two workstations at once.
 
+#include "common/PythonTool.h"
 #include "common/TestApp.h"
 
 #include "admin/FrmMntUserU.h"
@@ -120,6 +121,7 @@ TEST_F(MntUserTest, SaveInsertsUpdatesAndSkipsWhatDidNotChange)
 {
     loginAs(QStringLiteral("admin"));
     addUser(QStringLiteral("u2"), false);
+    addUser(QStringLiteral("u3 "), false);
     auto f = open();
     const QString cols = QStringLiteral("PASSW,JTYP,WOK,KOK,INSUSERID,UPDUSERID,YENDDTE");
 
@@ -166,6 +168,16 @@ TEST_F(MntUserTest, SaveInsertsUpdatesAndSkipsWhatDidNotChange)
     EXPECT_EQ(boxes.last(), kConflictMessage);
     EXPECT_EQ(stored(QStringLiteral("u2"), QStringLiteral("COMM")), QStringLiteral("異動"));
     EXPECT_EQ(f->edtName->text(), QStringLiteral("他端末")) << "the editor reads the user again";
+
+    // a stored ID ending in a blank is that user's key: leaving the ID field
+    // keeps the user, saving updates it and adds no user "u3"
+    select(*f, QStringLiteral("u3 "));
+    f->edtIDExit();
+    f->edtComm->setText(QStringLiteral("空白"));
+    f->bbtnInsertClick();
+    EXPECT_EQ(scalar(R"(SELECT STRING_AGG('[' || "USERID" || ']' || COALESCE("COMM", '-'), ',') FROM "KLOV"."M_USER"
+                        WHERE "USERID" LIKE 'u3%')"),
+              QStringLiteral("[u3 ]空白"));
 }
 
 TEST_F(MntUserTest, MaintenanceRightsAndTheDeleteRules)
@@ -243,7 +255,7 @@ TEST_F(MntUserTest, UserCsvBytes)
     // 65 bytes: the cut to 64 drops the whole last kanji
     const QString longName = QStringLiteral("a") + QString(32, QChar(0x6F22));
     addUser(QStringLiteral("q1"), false, QStringLiteral("山田\"太郎\""), QStringLiteral("引用\"符"), QStringLiteral("admin"));
-    addUser(QStringLiteral("q2"), false, longName);
+    addUser(QStringLiteral("q2"), false, longName, QStringLiteral("c1\r\nc2\nc3"));
     sql(R"(UPDATE "KLOV"."M_USER" SET "JTYP" = 5 WHERE "USERID" = 'q2')");
     auto f = open();
 
@@ -269,8 +281,15 @@ TEST_F(MntUserTest, UserCsvBytes)
         "\"admin\",\"pw\",\"admin先生\",\"admin先生\",\"医師\",\"可能\",\"可能\",\"可能\",\"メンテ可能\",\"\",2000/01/01,2099/12/31,\"\",,\"\",\r\n"
         "\"q1\",\"pw\",\"りよう\",\"山田\"\"太郎\"\"\",\"ＤＣ\",\"可能\",\"\",\"\",\"\",\"引用\"\"符\",2010/04/01,2030/03/31,"
         "\"setup\",2024/05/06,\"admin\",2024/07/08\r\n"
-        "\"q2\",\"pw\",\"りよう\",\"a%1\",\"その他\",\"可能\",\"\",\"\",\"\",\"\",2010/04/01,2030/03/31,\"setup\",2024/05/06,\"\",\r\n")
+        "\"q2\",\"pw\",\"りよう\",\"a%1\",\"その他\",\"可能\",\"\",\"\",\"\",\"c1\r\nc2\nc3\",2010/04/01,2030/03/31,"
+        "\"setup\",2024/05/06,\"\",\r\n")
         .arg(QString(31, QChar(0x6F22)));
     EXPECT_EQ(bytes, sjis::encode(expected));
     EXPECT_TRUE(bytes.startsWith("\"\x83\x86\x81\x5b\x83\x55\x81\x5b" "ID\"")) << "Shift-JIS, no byte-order mark";
+    // Line breaks stay inside the quoted field: Python's csv module reads
+    // the comment back as stored.
+    const QList<QStringList> rows = pytool::csvRows(answer);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[3].value(9), QStringLiteral("c1\r\nc2\nc3"));
+    EXPECT_EQ(rows[2].value(3), QStringLiteral("山田\"太郎\""));
 }

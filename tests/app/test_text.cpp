@@ -1,10 +1,15 @@
 #include "app/SjisText.h"
 #include "app/TextUtil.h"
+#include "common/PythonTool.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
+#include <memory>
 #include <random>
 
 namespace {
@@ -54,6 +59,64 @@ TEST(SjisText, CountAndCutFollowTheEncoder)
             ASSERT_GT(sjis::byteCount(text.left(cut.size() + next)), limit) << qPrintable(text) << " " << limit;
         }
     }
+}
+
+// Every character of the basic plane is written as glibc's iconv (CP932)
+// and Python's cp932 codec both write it; where the two part ways (Python
+// writes NEC's row for IBM's kanji, iconv writes U+2014 and ¥ as look-alikes)
+// as one of them. A character neither holds is one "?".
+TEST(SjisText, BasicPlaneAsIconvAndPythonWriteIt)
+{
+    QHash<char16_t, QByteArray> python;
+    const QByteArray dump = pytool::run(QStringLiteral(R"(import sys
+for u in range(0x10000):
+    if not 0xD800 <= u < 0xE000:
+        try:
+            sys.stdout.write('%04X %s\n' % (u, chr(u).encode('cp932').hex()))
+        except UnicodeEncodeError:
+            pass
+)"));
+    for (const QByteArray& line : dump.split('\n'))
+        if (line.size() > 5)
+            python.insert(char16_t(line.left(4).toUInt(nullptr, 16)), QByteArray::fromHex(line.mid(5)));
+    ASSERT_GT(python.size(), 9000);
+
+    const std::unique_ptr<void, int (*)(iconv_t)> cd(iconv_open("CP932", "UTF-16LE"), iconv_close);
+    ASSERT_NE(cd.get(), iconv_t(-1));
+    auto byIconv = [&cd](char16_t u) {
+        char in[2] = {char(u & 0xFF), char(u >> 8)};
+        char out[8];
+        char* from = in;
+        char* to = out;
+        size_t inLeft = 2, outLeft = sizeof out;
+        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+        return iconv(cd.get(), &from, &inLeft, &to, &outLeft) == size_t(-1) ? QByteArray() : QByteArray(out, to - out);
+    };
+
+    QStringList wrong;
+    int apart = 0;
+    for (int c = 0; c <= 0xFFFF; ++c) {
+        const char16_t u = char16_t(c);
+        if (QChar::isSurrogate(u))
+            continue;
+        const QByteArray ours = sjis::encode(QString(QChar(u)));
+        const QByteArray i = byIconv(u), p = python.value(u);
+        auto is = [&ours](const QByteArray& b) { return ours == (b.isEmpty() ? QByteArray("?") : b); };
+        apart += i != p;
+        if (i == p ? !is(i) : !is(i) && !is(p))
+            wrong << QStringLiteral("U+%1 %2 (iconv %3, Python %4)")
+                         .arg(c, 4, 16, QLatin1Char('0'))
+                         .arg(QString::fromLatin1(ours.toHex()), QString::fromLatin1(i.toHex()), QString::fromLatin1(p.toHex()));
+    }
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.size() << " characters: " << qPrintable(wrong.mid(0, 20).join(QStringLiteral("; ")));
+    EXPECT_LT(apart, 400);
+
+    // The forms that input methods and pasted text give read back as the
+    // full-width forms.
+    const QString common = QStringLiteral("5〜7割 −1 ‖ ¢ £ ¬");
+    EXPECT_EQ(sjis::byteCount(common), 22);
+    EXPECT_EQ(sjis::cutToBytes(common, 3), QStringLiteral("5〜"));
+    EXPECT_EQ(sjis::decode(sjis::encode(common)), QStringLiteral("5～7割 －1 ∥ ￠ ￡ ￢"));
 }
 
 TEST(TextUtil, TrimsAsciiBlanksAndNormalisesMemoLines)

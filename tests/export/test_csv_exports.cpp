@@ -1,6 +1,7 @@
 // The CSV exports: summaries, allergies and devices, compared byte for byte
 // with the file the user should get (windows-31j, CR LF, no byte-order mark).
 
+#include "common/PythonTool.h"
 #include "common/TestApp.h"
 
 #include "app/CsvFile.h"
@@ -125,6 +126,29 @@ TEST_F(CsvExportTest, DeviceFile)
                     QStringLiteral("1002,\"スズキ\",\"鈴木\",1,2023/05/06,\"ペースメーカー\",\"メモ\"\"1\"\"\",\"\","
                                    "2023/05/06 07:08:09,\"dr1\",\"dr1先生\",,\"\",\"\"")}));
     EXPECT_EQ(asked, QStringLiteral("患者デバイス情報CSV.csv|患者デバイス情報CSV"));
+}
+
+TEST_F(CsvExportTest, AllergyAndDeviceTextsReadBackAsStored)
+{
+    // A comment with CR LF and a lone LF, a text with a quote: Python's csv
+    // module reads each cell back as stored.
+    sql(R"(INSERT INTO "KLOV"."M_ALLERGY" ("ID","RNO","HKBN","ALLEHIN","COMM","DELKBN")
+               VALUES (1002, 1, 1, 'そ"ば', 'c1' || chr(13) || chr(10) || 'c2' || chr(10) || 'c3', 0);
+           INSERT INTO "KLOV"."M_DEVICE" ("ID","RNO","DEVICE","COMM","DELKBN")
+               VALUES (1002, 1, 'そ"ば', 'c1' || chr(13) || chr(10) || 'c2' || chr(10) || 'c3', 0))");
+    TFrmOutCsvAle ale;
+    TFrmOutCsvDev dev;
+    const std::pair<TFrmOutCsvBase*, QString> files[] = {{&ale, QStringLiteral("対象食品・薬品")},
+                                                          {&dev, QStringLiteral("デバイス")}};
+    for (const auto& [f, textTitle] : files) {
+        exportBytes(*f, dir);
+        const QList<QStringList> rows = pytool::csvRows(dir.filePath(QStringLiteral("out.csv")));
+        ASSERT_EQ(rows.size(), 5) << qPrintable(f->objectName());
+        const QStringList& head = rows[3];
+        ASSERT_EQ(rows[4].size(), head.size());
+        EXPECT_EQ(rows[4].value(head.indexOf(QStringLiteral("コメント"))), QStringLiteral("c1\r\nc2\nc3"));
+        EXPECT_EQ(rows[4].value(head.indexOf(textTitle)), QStringLiteral("そ\"ば"));
+    }
 }
 
 TEST_F(CsvExportTest, SummaryFileSlotsDaysAndCleanedTexts)
