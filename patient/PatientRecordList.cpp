@@ -207,8 +207,7 @@ int TFrmPatientRecordList::runModal(TFrmPatientRecordEdit& dlg)
 
 void TFrmPatientRecordList::afterSave(const QVariant& key)
 {
-    loadHeader(nedtID->asInt64());
-    openList();
+    readAgain();
     dbgMei->locate(locateField(), key);
 }
 
