@@ -88,7 +88,7 @@ std::optional<QVariant> TFrmMntAllergy::runEditor(qint64 id, bool newRecord)
     dlg.FID = id;
     if (!newRecord)
         dlg.FRNO = query()->field(QStringLiteral("RNO")).asInteger();
-    const int result = dlg.exec();
+    const int result = runModal(dlg);
     return precord::editorOutcome(result, dlg.FRNO);
 }
 

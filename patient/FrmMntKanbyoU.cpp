@@ -60,7 +60,7 @@ std::optional<QVariant> TFrmMntKanbyo::runEditor(qint64 id, bool newRecord)
         dlg.FBNO = query()->field(QStringLiteral("BNO")).asInteger();
         dlg.FRNO = query()->field(QStringLiteral("RNO")).asInteger();
     }
-    const int result = dlg.exec();
+    const int result = runModal(dlg);
     return precord::editorOutcome(
         result, QStringLiteral("%1%2").arg(dlg.FBNO, 5, 10, QLatin1Char('0')).arg(dlg.FRNO, 4, 10, QLatin1Char('0')));
 }

@@ -60,7 +60,7 @@ std::optional<QVariant> TFrmMntKanope::runEditor(qint64 id, bool newRecord)
         dlg.FONO = query()->field(QStringLiteral("ONO")).asInteger();
         dlg.FRNO = query()->field(QStringLiteral("RNO")).asInteger();
     }
-    const int result = dlg.exec();
+    const int result = runModal(dlg);
     return precord::editorOutcome(
         result, QStringLiteral("%1%2").arg(dlg.FONO, 5, 10, QLatin1Char('0')).arg(dlg.FRNO, 4, 10, QLatin1Char('0')));
 }

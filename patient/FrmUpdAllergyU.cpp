@@ -7,6 +7,7 @@
 #include "app/UntDM.h"
 #include "controls/FieldText.h"
 #include "controls/Widgets.h"
+#include "db/Errors.h"
 #include "db/HistoryRows.h"
 #include "db/Numbers.h"
 #include "db/Query.h"
@@ -43,17 +44,31 @@ void openEntry(TQuery& q, qint64 id, int rno)
     q.open();
 }
 
-// Opens the patient's live entries of the kind ("none" or the others),
-// newest first; true when there is one.
-bool hasLiveEntries(TQuery& q, qint64 id, bool none)
+enum class TLive { None, Present, Every };
+
+// Opens the patient's live entries of the kind ("なし", "あり"/"不詳" or
+// both), newest first, and returns their RNOs; the cursor stays on the first.
+QList<int> liveEntries(TQuery& q, qint64 id, TLive which)
 {
-    q.setSql(none ? QStringLiteral(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0
-                                        AND "HKBN" = 0 ORDER BY "RNO" DESC)")
-                  : QStringLiteral(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0
-                                        AND "HKBN" <> 0 ORDER BY "RNO" DESC)"));
+    switch (which) {
+    case TLive::None:
+        q.setSql(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0
+                    AND "HKBN" = 0 ORDER BY "RNO" DESC)");
+        break;
+    case TLive::Present:
+        q.setSql(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0
+                    AND "HKBN" <> 0 ORDER BY "RNO" DESC)");
+        break;
+    case TLive::Every:
+        q.setSql(R"(SELECT * FROM "KLOV"."M_ALLERGY" WHERE "ID" = :ID AND "DELKBN" = 0 ORDER BY "RNO" DESC)");
+        break;
+    }
     q.setInt64(QStringLiteral("ID"), id);
     q.open();
-    return !q.eof();
+    QList<int> rnos;
+    for (int i = 0; i < q.recordCount(); ++i)
+        rnos << q.fieldAt(i, QStringLiteral("RNO")).asInteger();
+    return rnos;
 }
 } // namespace
 
@@ -120,7 +135,7 @@ void TFrmUpdAllergy::clearDetails()
     edtCOMM->clear();
 }
 
-void TFrmUpdAllergy::loadRecord()
+bool TFrmUpdAllergy::loadRecord()
 {
     TQuery q(&dm().ADOCPOST);
     openEntry(q, FID, FRNO);
@@ -143,6 +158,7 @@ void TFrmUpdAllergy::loadRecord()
     }
     grpAlle->setVisible(cmbHKBN->currentIndex() == 1 || cmbHKBN->currentIndex() == 2);
     dtpADDDTE->setFocus();
+    return !q.eof();
 }
 
 bool TFrmUpdAllergy::isChanged()
@@ -183,11 +199,14 @@ bool TFrmUpdAllergy::validateNone()
         return false;
     };
     TQuery q(&dm().ADOCPOST);
-    if (hasLiveEntries(q, FID, false)
+    const QList<int> present = liveEntries(q, FID, TLive::Present);
+    if (!present.isEmpty()
         && !msg::question(this, QStringLiteral("既にアレルギーあり又は不詳で登録された情報があります。\r\n"
                                                "このまま登録した場合そのデータは失われますがよろしいですか？")))
         return stop();
-    if (!hasLiveEntries(q, FID, true))
+    // Every live entry goes with this save: these are the ones the user was told of.
+    FAsked = present + liveEntries(q, FID, TLive::None);
+    if (q.eof())
         return true;
     if (q.field(QStringLiteral("ADDDTE")).asDate() != dtpADDDTE->date())
         return msg::question(this, QStringLiteral("別の登録日でアレルギーありで登録されています。\r\n"
@@ -200,7 +219,9 @@ bool TFrmUpdAllergy::validateNone()
 bool TFrmUpdAllergy::validatePresent()
 {
     TQuery q(&dm().ADOCPOST);
-    if (hasLiveEntries(q, FID, true)
+    // The "なし" entries go with this save: these are the ones the user was told of.
+    FAsked = liveEntries(q, FID, TLive::None);
+    if (!FAsked.isEmpty()
         && !msg::question(this, QStringLiteral("現在この患者はアレルギーなしで登録されています。\r\n"
                                                "登録してよろしいですか？"))) {
         cmbHKBN->setFocus();
@@ -248,10 +269,21 @@ void TFrmUpdAllergy::saveRows(TConnection& conn)
     // on (the number allocation holds the patient), so the rule that a "なし"
     // entry never lives beside the others holds for saves made at once.
     FNewRNO = numbers::nextAllergyRno(conn, FID);
+
+    // The questions were answered before this transaction. Under the lock,
+    // every entry this save retires must be one the user was told of; one
+    // registered meanwhile by another workstation stops the save.
+    FAskedChanged = false;
+    TQuery q(&conn);
+    for (const int rno : liveEntries(q, FID, kind == kNone ? TLive::Every : TLive::None)) {
+        if (!FAsked.contains(rno)) {
+            FAskedChanged = true;
+            throw EConflictError(QStringLiteral("allergy entry %1/%2 registered after the question").arg(FID).arg(rno));
+        }
+    }
+
     if (FRNO > 0)
         retireRow(conn, THistoryTable::Allergy, FID, 0, FRNO, user);
-
-    TQuery q(&conn);
     q.setSql(kind == kNone
                  ? QStringLiteral(R"(UPDATE "KLOV"."M_ALLERGY" SET "DELKBN" = 1, "DELDTM" = DATE_TRUNC('second',NOW()),
                        "DELUSERID" = :UPDUSERID WHERE "ID" = :ID AND "DELKBN" = 0)")

@@ -7,6 +7,8 @@
 
 #include "patient/PatientRecordList.h"
 
+#include <QList>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -34,15 +36,20 @@ public:
 
 protected:
     bool isNewRecord() const override { return FRNO == 0; }
-    void loadRecord() override;
+    bool loadRecord() override;
     bool isChanged() override;
     bool validate() override;
     void saveRows(TConnection& conn) override;
     void commitNumbers() override { FRNO = FNewRNO; }
+    bool conflictKeepsInput() const override { return FAskedChanged; }
 
 private:
     void clearDetails();
     bool validateNone();
     bool validatePresent();
     int FNewRNO = 0;
+    // The live entries the save may retire, as the checks read them.
+    QList<int> FAsked;
+    // The last save found an entry registered after the checks.
+    bool FAskedChanged = false;
 };

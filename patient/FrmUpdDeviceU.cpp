@@ -51,7 +51,7 @@ TFrmUpdDevice::TFrmUpdDevice(QWidget* parent) : TFrmPatientRecordEdit(parent)
     resize(760, 300);
 }
 
-void TFrmUpdDevice::loadRecord()
+bool TFrmUpdDevice::loadRecord()
 {
     TQuery q(&dm().ADOCPOST);
     openEntry(q, FID, FRNO);
@@ -65,6 +65,7 @@ void TFrmUpdDevice::loadRecord()
         fieldText::showStored(edtCOMM, q.field(QStringLiteral("COMM")).asString());
     }
     dtpADDDTE->setFocus();
+    return !q.eof();
 }
 
 bool TFrmUpdDevice::isChanged()

@@ -20,7 +20,7 @@ public:
 
 protected:
     bool isNewRecord() const override { return FRNO == 0; }
-    void loadRecord() override;
+    bool loadRecord() override;
     bool isChanged() override;
     bool validate() override;
     void saveRows(TConnection& conn) override;

@@ -113,7 +113,7 @@ TFrmUpdKanbyo::TFrmUpdKanbyo(QWidget* parent) : TFrmPatientRecordEdit(parent)
 
 QString TFrmUpdKanbyo::onsetCode() const { return onset->code(); }
 
-void TFrmUpdKanbyo::loadRecord()
+bool TFrmUpdKanbyo::loadRecord()
 {
     TQuery q(&dm().ADOCPOST);
     q.setSql(R"(SELECT D.*, B."ICD102013" FROM "KLOV"."D_KANBYO" D
@@ -158,6 +158,7 @@ void TFrmUpdKanbyo::loadRecord()
         fieldText::showStored(edtBIKO, q.field(QStringLiteral("BIKO")).asString());
     }
     dtpADDDTE->setFocus();
+    return !q.eof();
 }
 
 void TFrmUpdKanbyo::sbSrcByoClick()

@@ -54,7 +54,7 @@ public:
 
 protected:
     bool isNewRecord() const override { return FBNO == 0; }
-    void loadRecord() override;
+    bool loadRecord() override;
     bool isChanged() override;
     bool confirmChange() override;
     bool validate() override;

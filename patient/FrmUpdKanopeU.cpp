@@ -177,7 +177,7 @@ void TFrmUpdKanope::buildDoctorList(const QDate& date)
     }
 }
 
-void TFrmUpdKanope::loadRecord()
+bool TFrmUpdKanope::loadRecord()
 {
     TQuery q(&dm().ADOCPOST);
     q.setSql(R"(SELECT * FROM "KLOV"."D_KANOPE" D WHERE D."ID" = :ID AND D."ONO" = :ONO AND D."DELKBN" = 0)");
@@ -206,6 +206,7 @@ void TFrmUpdKanope::loadRecord()
     }
     FEnterDate = dtpOPEDTE->date();
     dtpOPEDTE->setFocus();
+    return !q.eof();
 }
 
 void TFrmUpdKanope::dtpOPEDTEEnter() { FEnterDate = dtpOPEDTE->date(); }

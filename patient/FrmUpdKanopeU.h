@@ -65,7 +65,7 @@ public:
 
 protected:
     bool isNewRecord() const override { return FONO == 0; }
-    void loadRecord() override;
+    bool loadRecord() override;
     void commitPendingInput() override;
     bool isChanged() override;
     bool validate() override;

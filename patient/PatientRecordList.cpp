@@ -188,10 +188,26 @@ bool TFrmPatientRecordList::currentIsHistory() const
     return ADOQ->active() && !ADOQ->isEmpty() && ADOQ->field(QStringLiteral("DELKBN")).asInteger() == 1;
 }
 
-void TFrmPatientRecordList::afterSave(const QVariant& key)
+void TFrmPatientRecordList::readAgain()
 {
     loadHeader(nedtID->asInt64());
     openList();
+}
+
+int TFrmPatientRecordList::runModal(TFrmPatientRecordEdit& dlg)
+{
+    dlg.FormShow();
+    if (dlg.recordGone()) {
+        msg::warning(this, kConflictMessage);
+        return precord::kReadAgain;
+    }
+    connect(&dlg, &TFrmPatientRecordEdit::readAgain, this, &TFrmPatientRecordList::readAgain);
+    return dlg.exec();
+}
+
+void TFrmPatientRecordList::afterSave(const QVariant& key)
+{
+    readAgain();
     dbgMei->locate(locateField(), key);
 }
 
@@ -242,10 +258,8 @@ void TFrmPatientRecordList::bbtnDeleteClick()
         return;
     }
     const TWriteResult r = runWrite(this, [this](TConnection& conn) { deleteCurrent(conn); });
-    if (r != TWriteResult::Done && r != TWriteResult::Conflict)
-        return;
-    loadHeader(nedtID->asInt64());
-    openList();
+    if (r == TWriteResult::Done || r == TWriteResult::Conflict)
+        readAgain();
 }
 
 void TFrmPatientRecordList::bbtnPrintClick()
@@ -317,9 +331,10 @@ void TFrmPatientRecordEdit::FormShow()
     FShown = true;
     bbtnInsert->setText(isNewRecord() ? QStringLiteral("　登　録") : QStringLiteral("　修　正"));
     lblID->setText(QString::number(FID));
+    FGone = false;
     try {
         header->load(FID);
-        loadRecord();
+        FGone = !loadRecord() && !isNewRecord();
     } catch (const std::exception& e) {
         msg::warning(this, errorWarningText(e));
     }
@@ -350,6 +365,10 @@ void TFrmPatientRecordEdit::bbtnInsertClick()
         accept();
         break;
     case TWriteResult::Conflict:
+        if (conflictKeepsInput()) {
+            Q_EMIT readAgain();
+            break;
+        }
         // The record is not as this form read it: the list reads it again.
         done(precord::kReadAgain);
         break;

@@ -21,6 +21,7 @@ class QPushButton;
 class QToolButton;
 class TConnection;
 class TDBGrid;
+class TFrmPatientRecordEdit;
 class TNumberEdit;
 class TPatientHeader;
 class TQuery;
@@ -90,11 +91,17 @@ protected:
     virtual bool drawPrint(qint64 id) = 0;
     // Loads the patient strip; types with extra labels override it.
     virtual void loadHeader(qint64 id);
+    // Runs the edit form modally and returns its result. The record is read
+    // before the form shows: when the row to change was retired by another
+    // workstation since the list was read, that is said at once and the
+    // form does not open: precord::kReadAgain, the list reads again.
+    int runModal(TFrmPatientRecordEdit& dlg);
 
     void showEvent(QShowEvent* e) override;
 
 private:
     void reloadAll();
+    void readAgain();
     void applyListSort();
     void afterSave(const QVariant& key);
 
@@ -119,12 +126,21 @@ public:
     void FormShow();
     // Change detection, validation and the save; closes with OK after a save.
     void bbtnInsertClick();
+    // After FormShow: the record to change is no longer live.
+    bool recordGone() const { return FGone; }
+
+Q_SIGNALS:
+    // A save was refused because another workstation changed the patient's
+    // records, and the form stays open with what was typed: the list behind
+    // reads them again.
+    void readAgain();
 
 protected:
     // ---- what each record type supplies ----
     virtual bool isNewRecord() const = 0;
-    // Fills the controls from the stored row (or the defaults of a new one).
-    virtual void loadRecord() = 0;
+    // Fills the controls from the stored row, or with the defaults of a new
+    // record when there is none; returns whether the stored row was found.
+    virtual bool loadRecord() = 0;
     // Input the form still has to take in before the register button acts.
     virtual void commitPendingInput() {}
     // Existing records only: true when any field differs from the stored row.
@@ -142,6 +158,10 @@ protected:
     // failed save leaves the form as it was.
     virtual void saveRows(TConnection& conn) = 0;
     virtual void commitNumbers() = 0;
+    // After a save refused with EConflictError: true keeps the form open
+    // with what was typed (the list reads again and the next press checks
+    // afresh); otherwise the form closes and the list reads the record again.
+    virtual bool conflictKeepsInput() const { return false; }
     // Puts the body controls below the patient strip.
     QWidget* recordArea() const { return FArea; }
     // The grid of captions and fields on the record area, laid out alike in
@@ -154,6 +174,7 @@ private:
     QWidget* FArea;
     QGridLayout* FGrid = nullptr;
     bool FShown = false;
+    bool FGone = false;
 };
 
 // Helpers the record forms share.

@@ -456,8 +456,10 @@ int allergyTable(TplPrev& prev, int y, const std::vector<TrecAlle>& rows)
         prev.RectLine(170, 1050, y, y + 43);
         return y + 43;
     }
+    // A group without entries prints nothing, not even a page of its own;
+    // the heading of one with entries goes to the next page when it would
+    // begin below the foot of this one.
     y = allergyGroup(prev, y, rows, 1);
-    y = rowStart(prev, y);
     return allergyGroup(prev, y, rows, 2);
 }
 
