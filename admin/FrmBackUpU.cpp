@@ -90,18 +90,21 @@ void TFrmBackUp::run()
 
 void TFrmBackUp::toolEnded(const TToolResult& r)
 {
-    endRun();
     if (!r.started) {
+        endRun();
         msg::warning(this, QStringLiteral("バックアップ障害が発生しました。設定を確認してください。"));
         return;
     }
     if (!r.ok) {
+        endRun();
         // A half-written archive must not pass for a backup.
         QFile::remove(FBackupFile);
         if (r.cancelled) {
             msg::information(this, QStringLiteral("バックアップを中止しました。"));
             return;
         }
+        if (r.stalled)
+            FslErrLog << stallText(r);
         FErrLogFile = folder() + QStringLiteral("/POSTBACKERR")
                       + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) + QStringLiteral(".txt");
         QSaveFile log(FErrLogFile);
@@ -114,16 +117,45 @@ void TFrmBackUp::toolEnded(const TToolResult& r)
                            && log.commit();
         if (!saved)
             FErrLogFile.clear();
-        msg::information(this, QStringLiteral("エラーのため終了しました。エラーログを確認してください。"));
+        msg::information(this, (r.stalled ? stallText(r) + QLatin1Char('\n') : QString())
+                                   + QStringLiteral("エラーのため終了しました。エラーログを確認してください。"));
         return;
     }
     QFile f(FBackupFile);
     if (!f.open(QIODevice::ReadOnly)) {
+        endRun();
         msg::warning(this, QStringLiteral("バックアップファイルを開けません。\n") + FBackupFile + QLatin1Char('\n') + f.errorString());
         return;
     }
-    if (f.size() == 0)
+    if (f.size() == 0) {
+        endRun();
         msg::warning(this, QStringLiteral("バックアップファイルのサイズが０です。正常にバックアップされていません。設定を確認してください。"));
+        return;
+    }
+    f.close();
+    // The checksum beside the archive lets a restore find a cut or damaged
+    // file before it drops anything.
+    hashFile(FBackupFile, [this](const THashResult& h) { checksumDone(h); });
+}
+
+void TFrmBackUp::checksumDone(const THashResult& h)
+{
+    endRun();
+    if (h.cancelled) {
+        QFile::remove(FBackupFile);
+        msg::information(this, QStringLiteral("バックアップを中止しました。"));
+        return;
+    }
+    const QString sumFile = pgtools::checksumFileName(FBackupFile);
+    QString problem = h.error;
+    if (h.ok) {
+        QSaveFile out(sumFile);
+        if (!out.open(QIODevice::WriteOnly) || out.write(pgtools::checksumLine(h.sha256, FBackupFile)) < 0 || !out.commit())
+            problem = out.errorString();
+    }
+    if (!problem.isEmpty())
+        msg::warning(this, QStringLiteral("バックアップ終了しました。ただし、チェックサムファイルを書き込めませんでした。\n") + sumFile
+                               + QLatin1Char('\n') + problem);
     else
         msg::information(this, QStringLiteral("バックアップ終了しました。"));
 }

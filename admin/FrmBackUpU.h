@@ -25,5 +25,6 @@ protected:
 
 private:
     void toolEnded(const TToolResult& r);
+    void checksumDone(const THashResult& h);
     QString folder() const;
 };

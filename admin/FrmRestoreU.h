@@ -19,7 +19,9 @@ protected:
     void run() override;
 
 private:
-    void listEnded(const TToolResult& r);
+    void checkWhole();
+    void refuse(const TToolResult& r);
+    void load();
     void restoreEnded(const TToolResult& r);
     QString file() const;
 };

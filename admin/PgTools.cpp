@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -127,7 +128,8 @@ QStringList backupArguments(const TConnParams& p, const QString& file, bool oldS
 QStringList restoreArguments(const TConnParams& p, const QString& file, bool oldServer)
 {
     if (oldServer)
-        return {QStringLiteral("-c"), QStringLiteral("-1"), QStringLiteral("-e"), QStringLiteral("-h"), p.server,
+        return {QStringLiteral("-c"), QStringLiteral("--if-exists"), QStringLiteral("-1"), QStringLiteral("-e"),
+                QStringLiteral("-h"), p.server,
                 QStringLiteral("-p"), p.port, QStringLiteral("-U"), p.user, QStringLiteral("-w"),
                 QStringLiteral("-d"), p.db, QStringLiteral("-v"), file};
     return {QStringLiteral("--host"), p.server, QStringLiteral("--port"), p.port,
@@ -138,6 +140,8 @@ QStringList restoreArguments(const TConnParams& p, const QString& file, bool old
 }
 
 QStringList listArguments(const QString& file) { return {QStringLiteral("--list"), file}; }
+
+QStringList readArguments(const QString& file) { return {QStringLiteral("-f"), QProcess::nullDevice(), file}; }
 
 QString backupFileName(const QString& folder, const QDateTime& serverTime)
 {
@@ -152,6 +156,38 @@ bool listHoldsKlov(const QString& listing)
     return schema.match(listing).hasMatch();
 }
 
+QString checksumFileName(const QString& archive) { return archive + QStringLiteral(".sha256"); }
+
+QByteArray checksumLine(const QByteArray& sha256, const QString& archive)
+{
+    return sha256.toHex() + "  " + QFileInfo(archive).fileName().toUtf8() + '\n';
+}
+
+QByteArray readChecksum(const QString& checksumFile)
+{
+    QFile f(checksumFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray hex = f.read(64);
+    static const QRegularExpression digits(QStringLiteral("^[0-9a-fA-F]{64}$"));
+    if (!digits.match(QString::fromLatin1(hex)).hasMatch())
+        return {};
+    return QByteArray::fromHex(hex);
+}
+
+qint64 processIo(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/io").arg(pid));
+    if (pid <= 0 || !f.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 total = -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("rchar:") || line.startsWith("wchar:"))
+            total = qMax<qint64>(total, 0) + line.mid(6).trimmed().toLongLong();
+    }
+    return total;
+}
+
 } // namespace pgtools
 
 // --- the base form --------------------------------------------------------------
@@ -159,6 +195,16 @@ bool listHoldsKlov(const QString& listing)
 namespace {
 const QString kSection = QStringLiteral("BACKUP");
 } // namespace
+
+// A checksum being computed.
+struct TFrmPgTool::THashRun {
+    QFile file;
+    QCryptographicHash hash{QCryptographicHash::Sha256};
+    std::function<void(const THashResult&)> done;
+    bool cancelled = false;
+};
+
+TFrmPgTool::~TFrmPgTool() = default;
 
 TFrmPgTool::TFrmPgTool(QWidget* parent, const QString& objectName, const QString& caption,
                        const QString& tool, const QString& exeKey)
@@ -232,7 +278,7 @@ TFrmPgTool::TFrmPgTool(QWidget* parent, const QString& objectName, const QString
 
     FPoll = new QTimer(this);
     FPoll->setInterval(1000);
-    connect(FPoll, &QTimer::timeout, this, &TFrmPgTool::pollWait);
+    connect(FPoll, &QTimer::timeout, this, &TFrmPgTool::pollTool);
     connect(bbtnParamSave, &QPushButton::clicked, this, &TFrmPgTool::bbtnParamSaveClick);
     connect(bbtnBackUp, &QPushButton::clicked, this, &TFrmPgTool::bbtnBackUpClick);
     connect(bbtnCancel, &QPushButton::clicked, this, &TFrmPgTool::bbtnCancelClick);
@@ -324,13 +370,16 @@ void TFrmPgTool::bbtnBackUpClick()
     run();
 }
 
-bool TFrmPgTool::running() const { return FProc != nullptr; }
+bool TFrmPgTool::running() const { return FProc != nullptr || FHash != nullptr; }
 
 void TFrmPgTool::startTool(const QStringList& arguments, std::function<void(const TToolResult&)> done)
 {
     static int runs = 0;
     FAppName = QStringLiteral("KLOV %1 %2.%3").arg(FTool).arg(QCoreApplication::applicationPid()).arg(++runs);
-    FCancelled = false;
+    FStopping = FCancelled = FStalled = FEnding = false;
+    FHolders.clear();
+    FOutput.clear();
+    FDone = std::move(done);
     FLastArguments = arguments;
     FslErrLog.clear();
     bbtnBackUp->setEnabled(false);
@@ -345,37 +394,65 @@ void TFrmPgTool::startTool(const QStringList& arguments, std::function<void(cons
     env.remove(QStringLiteral("PGPASSWORD"));
     proc->setProcessEnvironment(env);
     proc->setProcessChannelMode(QProcess::MergedChannels);
-    auto output = std::make_shared<QString>();
-    connect(proc, &QProcess::readyRead, this, [this, proc, output] {
+    connect(proc, &QProcess::readyRead, this, [this, proc] {
         const QString text = QString::fromLocal8Bit(proc->readAll());
-        *output += text;
+        FOutput += text;
         memLog->moveCursor(QTextCursor::End);
         memLog->insertPlainText(text);
     });
-    auto finish = [this, proc, output, done](bool started) {
-        if (FProc != proc)
-            return;
-        FProc = nullptr;
-        FPoll->stop();
-        *output += QString::fromLocal8Bit(proc->readAll());
-        TToolResult r;
-        r.started = started;
-        r.cancelled = FCancelled;
-        r.ok = started && proc->exitStatus() == QProcess::NormalExit && proc->exitCode() == 0;
-        r.output = *output;
-        FslErrLog = output->split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        proc->deleteLater();
-        lblStatus->clear();
-        done(r);
-    };
-    connect(proc, &QProcess::finished, this, [finish] { finish(true); });
-    connect(proc, &QProcess::errorOccurred, this, [finish](QProcess::ProcessError e) {
+    connect(proc, &QProcess::finished, this, [this, proc] { toolFinished(proc, true); });
+    connect(proc, &QProcess::errorOccurred, this, [this, proc](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart)
-            finish(false);
+            toolFinished(proc, false);
     });
     proc->start(textutil::trimBoth(edtExePath->text()), arguments);
-    if (FProc)
+    if (FProc) {
+        FSeenIo = -1;
+        FSeenOutput = 0;
+        FQuiet.start();
+        FPoll->setInterval(1000);
         FPoll->start();
+    }
+}
+
+void TFrmPgTool::toolFinished(QProcess* proc, bool started)
+{
+    if (FProc != proc || FEnding)
+        return;
+    FOutput += QString::fromLocal8Bit(proc->readAll());
+    FStarted = started;
+    // A stopped tool is done with only once its server session is gone:
+    // until then its transaction may still hold the tables.
+    if (started && FStopping && endSessions() > 0) {
+        FEnding = true;
+        FEndTries = 0;
+        FPoll->setInterval(200);
+        FPoll->start();
+        return;
+    }
+    completeTool();
+}
+
+void TFrmPgTool::completeTool()
+{
+    QProcess* proc = FProc;
+    FPoll->stop();
+    TToolResult r;
+    r.started = FStarted;
+    r.ok = FStarted && proc->exitStatus() == QProcess::NormalExit && proc->exitCode() == 0;
+    r.cancelled = FCancelled && !r.ok;
+    r.stalled = FStalled && !r.ok;
+    r.holders = FHolders;
+    r.output = FOutput;
+    FslErrLog = FOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    FProc = nullptr;
+    FEnding = false;
+    proc->deleteLater();
+    lblStatus->clear();
+    // The next step may start another tool.
+    const auto done = std::move(FDone);
+    FDone = {};
+    done(r);
 }
 
 void TFrmPgTool::endRun()
@@ -414,56 +491,152 @@ QString TFrmPgTool::toolMessages(const QString& output)
     return all.join(QLatin1Char('\n'));
 }
 
-// While the tool waits for a lock, says whose connection holds it.
-void TFrmPgTool::pollWait()
+QString TFrmPgTool::stallText(const TToolResult& r) const
 {
-    if (!running())
+    QString text = QStringLiteral("%1が%2秒間進まないため停止しました。").arg(FTool).arg(FStallSeconds);
+    if (!r.holders.isEmpty())
+        text += QStringLiteral("他の端末の接続（%1）がデータを使用中でした。その端末の処理が終わってから、もう一度実行してください。")
+                    .arg(r.holders);
+    return text;
+}
+
+// While the tool waits for a lock, says whose connection holds it; stops a
+// tool that has made no progress for FStallSeconds. Progress is output, the
+// tool reading or writing (its archive, its connection), or its server
+// session working on a statement; a session waiting for a lock or for the
+// tool itself is not.
+void TFrmPgTool::pollTool()
+{
+    if (!FProc)
         return;
+    if (FEnding) {
+        if (endSessions() == 0 || ++FEndTries >= 50)
+            completeTool();
+        return;
+    }
+    if (FStopping)
+        return;
+    bool working = false;
+    QString holders;
     try {
         TQuery q(&dm().ADOCPOST);
-        q.setSql(R"(SELECT STRING_AGG(COALESCE(NULLIF(b."application_name", ''), '?') || ' / '
-                                      || COALESCE(HOST(b."client_addr"), 'local'), ', ') AS "HOLDERS"
-                    FROM "pg_stat_activity" r, "pg_stat_activity" b
-                    WHERE r."application_name" = :APP AND r."wait_event_type" = 'Lock'
-                      AND b."pid" = ANY(PG_BLOCKING_PIDS(r."pid")))");
+        q.setSql(R"(SELECT (SELECT COUNT(*) FROM "pg_stat_activity" w
+                            WHERE w."application_name" = :APP AND w."state" = 'active'
+                              AND COALESCE(w."wait_event_type", '') NOT IN ('Lock', 'Client')) AS "WORKING",
+                           (SELECT STRING_AGG(COALESCE(NULLIF(b."application_name", ''), '?') || ' / '
+                                              || COALESCE(HOST(b."client_addr"), 'local'), ', ')
+                            FROM "pg_stat_activity" r, "pg_stat_activity" b
+                            WHERE r."application_name" = :APP AND r."wait_event_type" = 'Lock'
+                              AND b."pid" = ANY(PG_BLOCKING_PIDS(r."pid"))) AS "HOLDERS")");
         q.setText(QStringLiteral("APP"), FAppName, 64);
         q.open();
-        const QString holders = q.eof() ? QString() : q.field(QStringLiteral("HOLDERS")).asString();
+        working = q.field(QStringLiteral("WORKING")).asInteger() > 0;
+        holders = q.field(QStringLiteral("HOLDERS")).asString();
         q.close();
-        lblStatus->setText(holders.isEmpty()
-                               ? FTool + QStringLiteral(" を実行中です。")
-                               : QStringLiteral("他の端末の接続（%1）がデータを使用中のため、その終了を待っています。"
-                                                "中止するとデータベースは元のままです。")
-                                     .arg(holders));
     } catch (const std::exception&) {
-        // The tool's database may not be the program's: nothing to say then.
+        // The tool's server may not be the program's: the watchdog then
+        // goes by the tool's own reading and writing.
+    }
+    lblStatus->setText(holders.isEmpty()
+                           ? FTool + QStringLiteral(" を実行中です。")
+                           : QStringLiteral("他の端末の接続（%1）がデータを使用中のため、その終了を待っています。"
+                                            "中止するとデータベースは元のままです。%2秒以上待っても終わらない場合は中止します。")
+                                 .arg(holders)
+                                 .arg(FStallSeconds));
+    const qint64 io = pgtools::processIo(FProc->processId());
+    if (working || io != FSeenIo || FOutput.size() != FSeenOutput) {
+        FSeenIo = io;
+        FSeenOutput = FOutput.size();
+        FQuiet.start();
+    } else if (FQuiet.hasExpired(qint64(FStallSeconds) * 1000)) {
+        FHolders = holders;
+        stopTool(true);
     }
 }
 
-// Ends the tool's server session: its open transaction is rolled back.
-void TFrmPgTool::terminateBackend()
+int TFrmPgTool::endSessions()
 {
     try {
         TQuery q(&dm().ADOCPOST);
-        q.setSql(R"(SELECT PG_TERMINATE_BACKEND("pid") FROM "pg_stat_activity" WHERE "application_name" = :APP)");
+        q.setSql(R"(SELECT PG_TERMINATE_BACKEND("pid") AS "SIGNALLED" FROM "pg_stat_activity"
+                    WHERE "application_name" = :APP)");
         q.setText(QStringLiteral("APP"), FAppName, 64);
         q.open();
+        const int n = q.recordCount();
         q.close();
+        return n;
     } catch (const std::exception&) {
+        return 0;
     }
+}
+
+// Its session goes first: the open transaction is rolled back and nothing
+// the tool did stays. The process is killed too, whether it reads an archive,
+// waits for its server or loops.
+void TFrmPgTool::stopTool(bool stalled)
+{
+    if (!FProc || FStopping)
+        return;
+    FStopping = true;
+    FStalled = stalled;
+    FCancelled = !stalled;
+    lblStatus->setText(QStringLiteral("中止しています。"));
+    endSessions();
+    FProc->kill();
 }
 
 void TFrmPgTool::bbtnCancelClick()
 {
-    if (!running())
+    if (FHash)
+        FHash->cancelled = true;
+    stopTool(false);
+}
+
+// --- the checksum -----------------------------------------------------------
+
+void TFrmPgTool::hashFile(const QString& path, std::function<void(const THashResult&)> done)
+{
+    FHash = std::make_unique<THashRun>();
+    FHash->file.setFileName(path);
+    FHash->done = std::move(done);
+    bbtnBackUp->setEnabled(false);
+    bbtnCancel->setEnabled(true);
+    lblStatus->setText(QStringLiteral("バックアップファイルを確認しています。"));
+    if (!FHash->file.open(QIODevice::ReadOnly)) {
+        THashResult r;
+        r.error = FHash->file.errorString();
+        const auto run = std::move(FHash);
+        run->done(r);
         return;
-    FCancelled = true;
-    lblStatus->setText(QStringLiteral("中止しています。"));
-    terminateBackend();
-    // The tool ends by itself once its session is gone; one whose session
-    // is elsewhere is stopped. Without its COMMIT nothing it did stays.
-    QProcess* proc = FProc;
-    QTimer::singleShot(3000, proc, [proc] { proc->kill(); });
+    }
+    QTimer::singleShot(0, this, &TFrmPgTool::hashStep);
+}
+
+void TFrmPgTool::hashStep()
+{
+    constexpr qint64 kPiece = 4 << 20;
+    THashRun& h = *FHash;
+    THashResult r;
+    r.cancelled = h.cancelled;
+    if (!r.cancelled) {
+        const QByteArray piece = h.file.read(kPiece);
+        if (h.file.error() != QFileDevice::NoError) {
+            r.error = h.file.errorString();
+        } else {
+            h.hash.addData(piece);
+            if (!piece.isEmpty() && !h.file.atEnd()) {
+                lblStatus->setText(QStringLiteral("バックアップファイルを確認しています。（%1%）")
+                                       .arg(h.file.pos() * 100 / qMax<qint64>(h.file.size(), 1)));
+                QTimer::singleShot(0, this, &TFrmPgTool::hashStep);
+                return;
+            }
+            r.ok = true;
+            r.sha256 = h.hash.result();
+        }
+    }
+    lblStatus->clear();
+    const auto run = std::move(FHash);
+    run->done(r);
 }
 
 void TFrmPgTool::closeEvent(QCloseEvent* e)

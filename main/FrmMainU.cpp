@@ -129,8 +129,20 @@ void TFrmMain::buildMenu()
     connect(CSV1, &QAction::triggered, this, [this] { TFrmOutCsv(this).exec(); });
     connect(CSV2, &QAction::triggered, this, [this] { TFrmOutCsvAle(this).exec(); });
     connect(CSV3, &QAction::triggered, this, [this] { TFrmOutCsvDev(this).exec(); });
-    connect(mmnBack, &QAction::triggered, this, [this] { TFrmBackUp(this).exec(); });
-    connect(mmnRestor, &QAction::triggered, this, [this] { TFrmRestore(this).exec(); });
+    // A restore holds every table until it ends: the message counters, read
+    // on this window's thread, would wait for it and take 中止 with them.
+    // They pause while the backup or restore form is open.
+    auto pgTool = [this](TFrmPgTool&& form) {
+        const bool counting = Timer2->isActive();
+        Timer2->stop();
+        form.exec();
+        if (counting) {
+            Timer2->start();
+            UpdateMailCount();
+        }
+    };
+    connect(mmnBack, &QAction::triggered, this, [this, pgTool] { pgTool(TFrmBackUp(this)); });
+    connect(mmnRestor, &QAction::triggered, this, [this, pgTool] { pgTool(TFrmRestore(this)); });
     connect(QARNLink, &QAction::triggered, this, &TFrmMain::QARNLinkClick);
     connect(N6, &QAction::triggered, this, &TFrmMain::N6Click);
     connect(N8, &QAction::triggered, this, &TFrmMain::N8Click);

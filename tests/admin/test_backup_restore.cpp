@@ -5,8 +5,12 @@
 #include "admin/FrmRestoreU.h"
 #include "app/CommonU.h"
 #include "common/TestApp.h"
+#include "main/FrmMainU.h"
 
+#include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -14,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTest>
 
 class BackupTest : public AppTest {
 protected:
@@ -38,18 +43,21 @@ protected:
         f.bbtnBackUp->click();
         ASSERT_TRUE(waitFor([&] { return !f.running(); }, 30000));
     }
-    // A backup of the test database in its state now.
-    QString backup()
+    // A backup of the test database in its state now; oldServer: for a
+    // server of 9.2 or older.
+    QString backup(bool oldServer = false)
     {
         TFrmBackUp f;
         fill(f, QStringLiteral("pg_dump"));
+        f.cbPostVer->setChecked(oldServer);
         f.edtOutPath->setText(FOut.path());
         runAndWait(f);
         return f.FBackupFile;
     }
-    void restore(TFrmRestore& f, const QString& file)
+    void restore(TFrmRestore& f, const QString& file, bool oldServer = false)
     {
         fill(f, QStringLiteral("pg_restore"));
+        f.cbPostVer->setChecked(oldServer);
         f.edtBackFile->setText(file);
         runAndWait(f);
     }
@@ -74,6 +82,11 @@ TEST_F(BackupTest, BackupWritesAnArchiveNamedFromTheServerTimeWithoutThePassword
     ASSERT_TRUE(m.hasMatch()) << file.fileName().toStdString();
     const QDateTime stamp = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMddHHmmss"));
     EXPECT_TRUE(stamp >= before.addMSecs(-before.time().msec()) && stamp <= after) << m.captured(1).toStdString();
+    // Beside it its checksum, as sha256sum writes it.
+    QFile archive(f.FBackupFile), sum(pgtools::checksumFileName(f.FBackupFile));
+    ASSERT_TRUE(archive.open(QIODevice::ReadOnly) && sum.open(QIODevice::ReadOnly));
+    EXPECT_EQ(sum.readAll(), QCryptographicHash::hash(archive.readAll(), QCryptographicHash::Sha256).toHex() + "  "
+                                 + file.fileName().toUtf8() + "\n");
 
     // The database is named as such; the password reaches the tools only
     // through the password file, for either server generation.
@@ -153,6 +166,90 @@ TEST_F(BackupTest, RestoreWaitingForAnotherWorkstationSaysSoAndCancelsWithoutCha
     EXPECT_TRUE(f.bbtnBackUp->isEnabled());
     other.rollbackTrans();
     EXPECT_EQ(adminName(), QStringLiteral("変更後"));
+}
+
+TEST_F(BackupTest, TheFirstHalfOfABackupIsRefusedBeforeAnythingIsDropped)
+{
+    // Enough rows for the cut to fall inside a table's data.
+    sql(R"(INSERT INTO "KLOV"."D_MESS" ("MESSNO", "RUSERID", "NAIYO")
+           SELECT G, 'admin', REPEAT('x', 200) FROM GENERATE_SERIES(1, 2000) G)");
+    const QString file = backup();
+    sql(R"(UPDATE "KLOV"."M_USER" SET "USERNM" = '残る' WHERE "USERID" = 'admin')");
+    QFile archive(file);
+    ASSERT_TRUE(archive.resize(archive.size() / 2));
+    const QString refused = QStringLiteral("このバックアップファイルはリストアーできません。データベースは元のままです。\n");
+    {
+        TFrmRestore f;
+        restore(f, file);
+        EXPECT_EQ(boxes.last(), refused + QStringLiteral("バックアップ時のチェックサム（") + QFileInfo(file).fileName()
+                                    + QStringLiteral(".sha256）と一致しません。ファイルが壊れているか、途中までしかありません。"));
+        EXPECT_EQ(f.FLastArguments.first(), QStringLiteral("--list"));
+    }
+    // Without a checksum pg_restore reads it whole first; it stops making
+    // progress at the cut and is stopped.
+    ASSERT_TRUE(QFile::remove(pgtools::checksumFileName(file)));
+    TFrmRestore f;
+    f.FStallSeconds = 2;
+    restore(f, file);
+    EXPECT_EQ(boxes.last(), refused + QStringLiteral("pg_restoreが2秒間進まないため停止しました。"
+                                                     "ファイルが壊れているか、途中までしかない可能性があります。"));
+    EXPECT_FALSE(f.FLastArguments.contains(QStringLiteral("--clean")));
+    EXPECT_EQ(adminName(), QStringLiteral("残る"));
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."D_MESS")"), QStringLiteral("2000"));
+}
+
+// The lock is on D_KANBYO, which the restore drops after D_MESS: the window's
+// message counters read D_MESS.
+TEST_F(BackupTest, ALockTheRestoreMeetsLateLeavesTheWindowAnsweringAndCancelEndsTheToolsSession)
+{
+    const QString file = backup();
+    sql(R"(UPDATE "KLOV"."M_USER" SET "USERNM" = '変更後' WHERE "USERID" = 'admin')");
+    auto m = openMain(QStringLiteral("admin"));
+    m->Timer2->setInterval(100);
+    // Bounds the freeze should a statement of the window wait for the restore.
+    dm().ADOCPOST.execDirect(QStringLiteral("SET statement_timeout = '3s'"));
+    TConnection other;
+    other.open(dataSource(), testenv::password());
+    other.beginTrans();
+    other.execDirect(QStringLiteral(R"(SELECT * FROM "KLOV"."D_KANBYO")"));
+    auto sessions = [this] {
+        return scalar(R"(SELECT COUNT(*) FROM "pg_stat_activity" WHERE "application_name" LIKE 'KLOV pg_restore %')");
+    };
+    whenModal(QStringLiteral("TFrmRestore"), [&](QWidget* w) {
+        auto& f = *static_cast<TFrmRestore*>(w);
+        fill(f, QStringLiteral("pg_restore"));
+        f.edtBackFile->setText(file);
+        f.bbtnBackUp->click();
+        EXPECT_TRUE(waitFor([&] { return f.lblStatus->text().contains(QStringLiteral("その終了を待っています")); }, 15000));
+        EXPECT_EQ(sessions(), QStringLiteral("1"));
+        QElapsedTimer answering;
+        answering.start();
+        QTest::qWait(1000);
+        EXPECT_LT(answering.elapsed(), 2000) << "the window stopped answering";
+        f.bbtnCancel->click();
+        EXPECT_TRUE(waitFor([&] { return !f.running(); }, 15000));
+        EXPECT_EQ(sessions(), QStringLiteral("0"));
+        f.close();
+    }, 30000);
+    m->mmnRestor->trigger();
+    other.rollbackTrans();
+    EXPECT_EQ(boxes.last(), QStringLiteral("リストアーを中止しました。データベースは元のままです。"));
+    EXPECT_EQ(adminName(), QStringLiteral("変更後"));
+}
+
+// For a server of 9.2 or older the tool drops what it recreates; what the
+// database lacks is no error.
+TEST_F(BackupTest, AnOlderServersRestoreCompletesIntoAPartlyDamagedDatabase)
+{
+    const QString file = backup(true);
+    const QString saved = adminName();
+    sql(R"(UPDATE "KLOV"."M_USER" SET "USERNM" = '変更後' WHERE "USERID" = 'admin';
+           DROP TABLE "KLOV"."D_MESS")");
+    TFrmRestore f;
+    restore(f, file, true);
+    EXPECT_EQ(boxes.last(), QStringLiteral("リストアー終了しました。"));
+    EXPECT_EQ(adminName(), saved);
+    EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."D_MESS")"), QStringLiteral("0"));
 }
 
 TEST(PgpassTest, ValuesAreEscapedAndTheCurrentEntryComesFirst)

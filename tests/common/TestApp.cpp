@@ -1,6 +1,11 @@
 #include "common/TestApp.h"
 
+#include "app/FrmLoginU.h"
+#include "main/FrmMainU.h"
+
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 void AppTest::SetUp()
@@ -42,6 +47,20 @@ void AppTest::loginAs(const QString& userId, int jobType, bool wok, bool sok, bo
     u.SOK = sok;
     u.KOK = kok;
     u.MNTFLG = mnt;
+}
+
+std::unique_ptr<TFrmMain> AppTest::openMain(const QString& user)
+{
+    auto main = std::make_unique<TFrmMain>();
+    whenModal(QStringLiteral("TFrmLogin"), [user](QWidget* w) {
+        auto* login = static_cast<TFrmLogin*>(w);
+        login->edtUser->setText(user);
+        login->edtPass->setText(QStringLiteral("pw"));
+        QTimer::singleShot(0, [login] { login->Button1->click(); });
+    });
+    main->show();
+    EXPECT_TRUE(waitFor([&] { return main->loggedIn(); }));
+    return main;
 }
 
 bool waitFor(std::function<bool()> done, int timeoutMs)

@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+class TFrmMain;
+
 class AppTest : public DbTest {
 protected:
     void SetUp() override;
@@ -23,6 +25,9 @@ protected:
     void loginAs(const QString& userId, int jobType = 0, bool wok = true, bool sok = true,
                  bool kok = true, bool mnt = true);
     const QString& dataFolder() const { return G().dataFolder; }
+    // The main window shown and logged in through its login dialog (password
+    // "pw", as loginAs stores it).
+    std::unique_ptr<TFrmMain> openMain(const QString& user);
 
     std::unique_ptr<QTemporaryDir> FTmp;
     std::unique_ptr<TdmMAIN> FDm;

@@ -1,7 +1,6 @@
 // The main window's list, filters, counters, delete rules, sibling link and
 // the left-over autosave, driven offscreen on a real database.
 
-#include "app/FrmLoginU.h"
 #include "common/TestApp.h"
 #include "controls/DBGrid.h"
 #include "controls/NumberEdit.h"
@@ -46,19 +45,6 @@ protected:
         q.setInt("A", act).setInt("D", del).setInt("W", w).setInt("S", s).setInt("K", k).setInt("KA", kacd);
         q.setText("DR", syudr, 24);
         q.execSql();
-    }
-    std::unique_ptr<TFrmMain> openMain(const QString& user)
-    {
-        auto main = std::make_unique<TFrmMain>();
-        whenModal(QStringLiteral("TFrmLogin"), [user](QWidget* w) {
-            auto* login = static_cast<TFrmLogin*>(w);
-            login->edtUser->setText(user);
-            login->edtPass->setText(QStringLiteral("pw"));
-            QTimer::singleShot(0, [login] { login->Button1->click(); });
-        });
-        main->show();
-        EXPECT_TRUE(waitFor([&] { return main->loggedIn(); }));
-        return main;
     }
     QStringList keys(TFrmMain& m)
     {
