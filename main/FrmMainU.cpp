@@ -142,7 +142,11 @@ void TFrmMain::buildMenu()
         }
     };
     connect(mmnBack, &QAction::triggered, this, [this, pgTool] { pgTool(TFrmBackUp(this)); });
-    connect(mmnRestor, &QAction::triggered, this, [this, pgTool] { pgTool(TFrmRestore(this)); });
+    // What the list showed may be gone after a restore: it runs again as last built.
+    connect(mmnRestor, &QAction::triggered, this, [this, pgTool] {
+        pgTool(TFrmRestore(this));
+        RequeryList();
+    });
     connect(QARNLink, &QAction::triggered, this, &TFrmMain::QARNLinkClick);
     connect(N6, &QAction::triggered, this, &TFrmMain::N6Click);
     connect(N8, &QAction::triggered, this, &TFrmMain::N8Click);

@@ -237,6 +237,25 @@ TEST_F(BackupTest, ALockTheRestoreMeetsLateLeavesTheWindowAnsweringAndCancelEnds
     EXPECT_EQ(adminName(), QStringLiteral("変更後"));
 }
 
+TEST_F(BackupTest, TheMainListRunsAgainAfterARestore)
+{
+    sql(R"(INSERT INTO "KLOV"."M_KANJA" ("ID","RNO","ACTKBN","KNJNAME","KNJKANA","DELKBN") VALUES (100,1,1,'山田 太郎','ヤマダ',0);
+           INSERT INTO "KLOV"."D_TAIYOU" ("KNO","VERNO","ID","NDTE","TDTE","ACTKBN","DELKBN","WFLG","SFLG","KFLG","KACD","SYUDR","NYURIYU")
+             VALUES (1,1,100,'2024-05-01','2024-05-20',1,0,0,0,0,1,'admin','理由'))");
+    const QString file = backup();
+    sql(R"(DELETE FROM "KLOV"."D_TAIYOU")");
+    auto m = openMain(QStringLiteral("admin"));
+    EXPECT_EQ(m->lblKENSU->text(), QStringLiteral("0"));
+    whenModal(QStringLiteral("TFrmRestore"), [&](QWidget* w) {
+        auto& f = *static_cast<TFrmRestore*>(w);
+        restore(f, file);
+        f.close();
+    }, 30000);
+    m->mmnRestor->trigger();
+    EXPECT_EQ(boxes.last(), QStringLiteral("リストアー終了しました。"));
+    EXPECT_EQ(m->lblKENSU->text(), QStringLiteral("1"));
+}
+
 // For a server of 9.2 or older the tool drops what it recreates; what the
 // database lacks is no error.
 TEST_F(BackupTest, AnOlderServersRestoreCompletesIntoAPartlyDamagedDatabase)
