@@ -4,7 +4,11 @@
 
 #include <libpq-fe.h>
 
+#include <QDateTime>
+#include <QTimeZone>
+
 #include <cerrno>
+#include <cstdlib>
 #include <poll.h>
 #include <utility>
 
@@ -60,6 +64,31 @@ void TConnection::prepareSession()
 {
     execDirect(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
     execDirect(QStringLiteral("SET standard_conforming_strings = on"));
+    // The session keeps the workstation's clock: what NOW() writes into a
+    // timestamp column, and the day CAST(NOW() AS DATE) gives, are then the
+    // ward's wall clock and day, whatever zone the server runs in. A zone the
+    // server does not know by its name is given by its present offset.
+    const auto setZone = [this](const QByteArray& zone) {
+        exec(QByteArrayLiteral("SELECT set_config('TimeZone', $1, false)"), {TBoundValue{TParamType::Text, zone}});
+    };
+    const QByteArray zone = QTimeZone::systemTimeZoneId();
+    if (!zone.isEmpty()) {
+        try {
+            setZone(zone);
+            return;
+        } catch (const EQueryError&) {
+            // not a name the server knows
+        }
+    }
+    // POSIX form: a name in angle brackets, then the offset west of UTC.
+    const int offset = QDateTime::currentDateTime().offsetFromUtc();
+    const int hours = std::abs(offset) / 3600, minutes = std::abs(offset) % 3600 / 60;
+    setZone(QStringLiteral("<%1%2%3>%4%2:%3")
+                .arg(QLatin1Char(offset < 0 ? '-' : '+'))
+                .arg(hours, 2, 10, QLatin1Char('0'))
+                .arg(minutes, 2, 10, QLatin1Char('0'))
+                .arg(QLatin1Char(offset < 0 ? '+' : '-'))
+                .toLatin1());
 }
 
 void TConnection::close()
