@@ -149,7 +149,8 @@ TEST_F(QueryTest, AnInstantKeepsItsOffsetAndAStoredTimeReadsAsStored)
 
 // Whatever zone the server or its database is set to, the session keeps the
 // workstation's: NOW() stored in a timestamp column and the day the server
-// counts from are the workstation's wall clock and day.
+// counts from are the workstation's wall clock and day; a date written
+// through TO_TIMESTAMP stays at midnight.
 TEST_F(QueryTest, TheSessionKeepsTheWorkstationsClock)
 {
     sql(QStringLiteral("ALTER DATABASE \"%1\" SET timezone = '%2'").arg(dbName(), zoneOfAnotherDay()));
@@ -157,8 +158,10 @@ TEST_F(QueryTest, TheSessionKeepsTheWorkstationsClock)
     c.open(dataSource(), testenv::password());
     const QDate before = QDate::currentDate();
     TQuery q(&c);
-    q.setSql(R"(SELECT CAST(NOW() AS DATE) AS "TODAY", TO_CHAR(NOW(), 'YYYY-MM-DD HH24:MI:SS') AS "WALL")");
+    q.setSql(R"(SELECT CAST(NOW() AS DATE) AS "TODAY", TO_CHAR(NOW(), 'YYYY-MM-DD HH24:MI:SS') AS "WALL",
+                       CAST(TO_TIMESTAMP('19480502', 'YYYYMMDD') AS timestamp) AS "GAP")");
     q.open();
+    EXPECT_EQ(q.field("GAP").asString(), QStringLiteral("1948/05/02")) << "a date keeps its midnight";
     const QDate today = q.field("TODAY").asDate();
     EXPECT_TRUE(today == before || today == QDate::currentDate()) << today.toString(Qt::ISODate).toStdString();
     const QDateTime wall = QDateTime::fromString(q.field("WALL").asString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
