@@ -4,7 +4,10 @@
 
 #include <libpq-fe.h>
 
+#include <QDateTime>
+
 #include <cerrno>
+#include <cstdlib>
 #include <poll.h>
 #include <utility>
 
@@ -60,6 +63,21 @@ void TConnection::prepareSession()
 {
     execDirect(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
     execDirect(QStringLiteral("SET standard_conforming_strings = on"));
+    // The session keeps the workstation's clock: what NOW() writes into a
+    // timestamp column, and the day CAST(NOW() AS DATE) gives, are then the
+    // ward's wall clock and day, whatever zone the server runs in. The zone
+    // is the workstation's present offset, fixed: a date written through
+    // TO_TIMESTAMP keeps its midnight even on a day whose midnight the
+    // named zone skipped (Japan's summer time of 1948-1951). In POSIX form:
+    // a name in angle brackets, then the offset west of UTC.
+    const int offset = QDateTime::currentDateTime().offsetFromUtc();
+    const int hours = std::abs(offset) / 3600, minutes = std::abs(offset) % 3600 / 60;
+    const QString zone = QStringLiteral("<%1%2%3>%4%2:%3")
+                             .arg(QLatin1Char(offset < 0 ? '-' : '+'))
+                             .arg(hours, 2, 10, QLatin1Char('0'))
+                             .arg(minutes, 2, 10, QLatin1Char('0'))
+                             .arg(QLatin1Char(offset < 0 ? '+' : '-'));
+    exec(QByteArrayLiteral("SELECT set_config('TimeZone', $1, false)"), {TBoundValue{TParamType::Text, zone.toLatin1()}});
 }
 
 void TConnection::close()

@@ -124,8 +124,12 @@ int digits(const char*& p, int count)
     return v;
 }
 
-// "YYYY-MM-DD[ HH:MM:SS[.ffffff]][±TZ]" as the server sends it (DateStyle ISO).
-QDateTime parseTimestamp(const char* p)
+// "YYYY-MM-DD[ HH:MM:SS[.ffffff]][±HH[:MM[:SS]]]" as the server sends it
+// (DateStyle ISO). A date or a timestamp without zone is a wall-clock
+// reading: kept as it reads, in UTC, so that no clock change of the local
+// zone can make it invalid or move it. A timestamp with zone (NOW()) is an
+// instant: read with its offset and given in the workstation's local time.
+QDateTime parseTimestamp(const char* p, bool withZone)
 {
     if (!p || !*p || !std::isdigit(static_cast<unsigned char>(*p)))
         return {};
@@ -146,9 +150,22 @@ QDateTime parseTimestamp(const char* p)
             int frac = digits(p, 3);
             for (int k = int(p - start); k < 3; ++k) frac *= 10;
             ms = frac;
+            while (std::isdigit(static_cast<unsigned char>(*p)))
+                ++p;
         }
     }
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
+    const QDateTime wallClock(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+    if (!withZone)
+        return wallClock;
+    int offset = 0;
+    if (*p == '+' || *p == '-') {
+        const int sign = *p++ == '-' ? -1 : 1;
+        offset = digits(p, 2) * 3600;
+        if (*p == ':') { ++p; offset += digits(p, 2) * 60; }
+        if (*p == ':') { ++p; offset += digits(p, 2); }
+        offset *= sign;
+    }
+    return wallClock.addSecs(-offset).toLocalTime();
 }
 
 QString formatDateTime(const QDateTime& dt)
@@ -167,9 +184,11 @@ TResultSet::TResultSet(PgResultPtr res) : FRes(std::move(res))
     const int cols = PQnfields(FRes.get());
     FNames.reserve(cols);
     FKinds.reserve(cols);
+    FZoned.reserve(cols);
     for (int c = 0; c < cols; ++c) {
         FNames.push_back(QString::fromUtf8(PQfname(FRes.get(), c)));
         FKinds.push_back(kindOf(PQftype(FRes.get(), c)));
+        FZoned.push_back(PQftype(FRes.get(), c) == 1184);
         const QString key = FNames.back().toUpper();
         if (!FIndex.contains(key))
             FIndex.insert(key, c);
@@ -229,7 +248,7 @@ double TResultSet::number(int row, int col) const
 
 QDateTime TResultSet::dateTime(int row, int col) const
 {
-    return isNull(row, col) ? QDateTime() : parseTimestamp(raw(row, col));
+    return isNull(row, col) ? QDateTime() : parseTimestamp(raw(row, col), FZoned[col]);
 }
 
 TField TRecord::field(const QString& name) const

@@ -43,6 +43,8 @@ public:
     QVariant value(int row, int col) const;      // typed; null QVariant for SQL null
     qint64 integer(int row, int col) const;
     double number(int row, int col) const;
+    // A date or timestamp as it reads, in UTC; a timestamp with zone as its
+    // instant, in local time.
     QDateTime dateTime(int row, int col) const;
 
 private:
@@ -50,6 +52,7 @@ private:
     int FRows = 0;
     std::vector<QString> FNames;
     std::vector<TFieldKind> FKinds;
+    std::vector<bool> FZoned;   // timestamp with time zone
     QHash<QString, int> FIndex;
 };
 
@@ -113,6 +116,7 @@ public:
     TQuery& setText(const QString& name, const QString& value, int size);
     TQuery& setInt(const QString& name, int value);
     TQuery& setInt64(const QString& name, qint64 value);
+    // A timestamp as the value reads (its own date and time, whatever its zone).
     TQuery& setDateTime(const QString& name, const QDateTime& value);
     TQuery& setFloat(const QString& name, double value);
     TQuery& setNull(const QString& name, TParamType type, int size = 0);

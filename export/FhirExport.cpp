@@ -196,6 +196,41 @@ QString xhtml(const QString& text)
     return out;
 }
 
+// The strings of the document as the R4 string type admits them: control
+// characters other than tab, CR and LF left out, as the divs leave them out.
+// A string left empty by it goes, and so does an object or array left empty;
+// undefined for a value to go.
+QJsonValue schemaStrings(const QJsonValue& v)
+{
+    const QJsonValue gone(QJsonValue::Undefined);
+    if (v.isString()) {
+        const QString s = v.toString();
+        QString t;
+        t.reserve(s.size());
+        for (const QChar c : s)
+            if (c.unicode() >= 0x20 || c == u'\t' || c == u'\r' || c == u'\n')
+                t += c;
+        return t.isEmpty() && !s.isEmpty() ? gone : QJsonValue(t);
+    }
+    if (v.isArray()) {
+        const QJsonArray a = v.toArray();
+        QJsonArray out;
+        for (const QJsonValue& x : a)
+            if (const QJsonValue y = schemaStrings(x); !y.isUndefined())
+                out.append(y);
+        return out.isEmpty() && !a.isEmpty() ? gone : QJsonValue(out);
+    }
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        QJsonObject out;
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (const QJsonValue y = schemaStrings(it.value()); !y.isUndefined())
+                out.insert(it.key(), y);
+        return out.isEmpty() && !o.isEmpty() ? gone : QJsonValue(out);
+    }
+    return v;
+}
+
 // ---- the document -----------------------------------------------------------
 
 class TDocument {
@@ -633,15 +668,17 @@ QJsonObject TDocument::build()
         entries.append(e);
 
     const QString bundleUrn = urn(QStringLiteral("Bundle"));
-    return {{QStringLiteral("resourceType"), QStringLiteral("Bundle")},
-            {QStringLiteral("id"), bundleUrn.mid(9)},
-            {QStringLiteral("meta"), QJsonObject{{QStringLiteral("lastUpdated"), stamp()}}},
-            {QStringLiteral("identifier"),
-             QJsonObject{{QStringLiteral("system"), kInstanceIdSystem},
-                         {QStringLiteral("value"), documentNumber() + QLatin1Char('-') + QString::number(H.VERNO)}}},
-            {QStringLiteral("type"), QStringLiteral("document")},
-            {QStringLiteral("timestamp"), stamp()},
-            {QStringLiteral("entry"), entries}};
+    const QJsonObject bundle{
+        {QStringLiteral("resourceType"), QStringLiteral("Bundle")},
+        {QStringLiteral("id"), bundleUrn.mid(9)},
+        {QStringLiteral("meta"), QJsonObject{{QStringLiteral("lastUpdated"), stamp()}}},
+        {QStringLiteral("identifier"),
+         QJsonObject{{QStringLiteral("system"), kInstanceIdSystem},
+                     {QStringLiteral("value"), documentNumber() + QLatin1Char('-') + QString::number(H.VERNO)}}},
+        {QStringLiteral("type"), QStringLiteral("document")},
+        {QStringLiteral("timestamp"), stamp()},
+        {QStringLiteral("entry"), entries}};
+    return schemaStrings(bundle).toObject();
 }
 
 const QString kIniSection = QStringLiteral("FHIR");

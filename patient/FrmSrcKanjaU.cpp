@@ -137,7 +137,7 @@ void TFrmSrcKanja::search(TQuery& q)
     if (!tel.isEmpty())
         q.setText(QStringLiteral("TEL"), tel, 20);
     if (cbBirth->isChecked())
-        q.setDateTime(QStringLiteral("BIRTH"), QDateTime(dtpBirth->date(), QTime(0, 0)));
+        q.setDateTime(QStringLiteral("BIRTH"), QDateTime(dtpBirth->date(), QTime(0, 0), Qt::UTC));
     if (sex == 1 || sex == 2)
         q.setInt(QStringLiteral("SEX"), sex - 1);
 

@@ -19,7 +19,7 @@ protected:
         q.setText("F", from, 8).setText("T", to, 8);
         q.execSql();
     }
-    // The server's date, as the login sees it.
+    // The day the login takes from the server's clock.
     QDate serverToday() { return CommonU::GetServerTime().date(); }
     QString ymd(const QDate& d) { return d.toString(QStringLiteral("yyyyMMdd")); }
 
@@ -38,17 +38,18 @@ protected:
     }
 };
 
-TEST_F(LoginTest, ValidityPeriodIsInclusiveAndUsesTheServersDate)
+TEST_F(LoginTest, ValidityPeriodIsInclusiveAndUsesTheWorkstationsDate)
 {
-    // Put the session in a zone whose date differs from the workstation's
-    // now, whatever the workstation's own zone: UTC+14 and UTC-12 lie 26
-    // hours apart, so one of them always does.
+    // The server's session in a zone whose date differs from the
+    // workstation's now, whatever the workstation's own zone (UTC+14 and
+    // UTC-12 lie 26 hours apart, so one of them always does): the day is the
+    // workstation's, on the server's clock.
     const QDateTime utc = QDateTime::currentDateTimeUtc();
     const bool ahead = utc.addSecs(14 * 3600).date() != QDate::currentDate();
     dm().ADOCPOST.execDirect(ahead ? QStringLiteral("SET TimeZone = 'Etc/GMT-14'")
                                    : QStringLiteral("SET TimeZone = 'Etc/GMT+12'"));
-    const QDate today = serverToday();
-    EXPECT_NE(today, QDate::currentDate()) << "the test needs a server date unlike the client's";
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(serverToday(), today);
     addUser("endstoday", "pw", "20000101", ymd(today));
     addUser("endedyest", "pw", "20000101", ymd(today.addDays(-1)));
     addUser("startstom", "pw", ymd(today.addDays(1)), "20991231");

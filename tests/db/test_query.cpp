@@ -37,7 +37,7 @@ TEST_F(QueryTest, EachParameterTypeRoundTrips)
     EXPECT_EQ(q.field("I").asInteger(), -42);
     EXPECT_EQ(q.field("I2").asInteger(), -41);
     EXPECT_EQ(q.field("B").asInt64(), 9876543210LL);
-    EXPECT_EQ(q.field("D").asDateTime(), QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
+    EXPECT_EQ(q.field("D").asDateTime(), QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30), Qt::UTC));
     EXPECT_EQ(q.field("D").asString(), QStringLiteral("2024/03/15 10:20:30"));
     EXPECT_DOUBLE_EQ(q.field("F").asFloat(), 1.25);
     EXPECT_TRUE(q.field("N").isNull());
@@ -102,6 +102,70 @@ TEST_F(QueryTest, ExecReportsRowsAndServerErrorsCarrySqlState)
     EXPECT_EQ(q.execSql(), 1);
     q.setSql(R"(SELEC nonsense)");
     EXPECT_THROW(q.execSql(), EQueryError);
+}
+
+namespace {
+// A zone 14 hours ahead of UTC or 12 behind, whichever has another date than
+// the workstation's now (26 hours apart, one of them always has).
+QString zoneOfAnotherDay()
+{
+    const bool ahead = QDateTime::currentDateTimeUtc().addSecs(14 * 3600).date() != QDate::currentDate();
+    return ahead ? QStringLiteral("Etc/GMT-14") : QStringLiteral("Etc/GMT+12");
+}
+} // namespace
+
+// The server's clock is an instant: read with its offset whatever zone the
+// session shows it in, near midnight too; a stored timestamp or date reads
+// as it is stored in any local zone, a clock change of the zone included.
+TEST_F(QueryTest, AnInstantKeepsItsOffsetAndAStoredTimeReadsAsStored)
+{
+    conn().execDirect(QStringLiteral("SET TimeZone = 'Etc/GMT-14'"));
+    TQuery q(&conn());
+    q.setSql(R"(SELECT NOW() AS "NOW", TIMESTAMPTZ '2026-12-11 23:30:00+00' AS "UTC",
+                       TIMESTAMPTZ '2026-12-12 08:45:10.123456+09' AS "JST",
+                       TIMESTAMPTZ '2026-12-11 22:00:00-05:30' AS "WEST",
+                       TIMESTAMP '1948-05-02 00:00:00' AS "GAP", DATE '1951-05-06' AS "DAY")");
+    q.open();
+    const auto utc = [](int d, int h, int m, int s = 0, int ms = 0) {
+        return QDateTime(QDate(2026, 12, d), QTime(h, m, s, ms), Qt::UTC);
+    };
+    EXPECT_LT(std::abs(q.field("NOW").asDateTime().secsTo(QDateTime::currentDateTimeUtc())), 60);
+    EXPECT_EQ(q.field("UTC").asDateTime(), utc(11, 23, 30));
+    EXPECT_EQ(q.field("JST").asDateTime(), utc(11, 23, 45, 10, 123));
+    EXPECT_EQ(q.field("WEST").asDateTime(), utc(12, 3, 30));
+    // shown on the workstation's clock: its own day
+    const QDateTime local = utc(11, 23, 30).toLocalTime();
+    EXPECT_EQ(q.field("UTC").asDate(), local.date());
+    EXPECT_EQ(q.field("UTC").asString(), local.toString(QStringLiteral("yyyy/MM/dd H:mm:ss")));
+    // midnight of a day that began at 1:00 in Japan's summer time of the time
+    EXPECT_EQ(q.field("GAP").asString(), QStringLiteral("1948/05/02"));
+    EXPECT_EQ(q.field("DAY").asString(), QStringLiteral("1951/05/06"));
+    EXPECT_EQ(q.field("DAY").asDate(), QDate(1951, 5, 6));
+    const QDateTime gap = q.field("GAP").asDateTime();
+    q.setSql(R"(SELECT TO_CHAR(:D, 'YYYY-MM-DD HH24:MI:SS') AS "D")");
+    q.setDateTime("D", gap).open();
+    EXPECT_EQ(q.field("D").asString(), QStringLiteral("1948-05-02 00:00:00")) << "written back as read";
+}
+
+// Whatever zone the server or its database is set to, the session keeps the
+// workstation's: NOW() stored in a timestamp column and the day the server
+// counts from are the workstation's wall clock and day; a date written
+// through TO_TIMESTAMP stays at midnight.
+TEST_F(QueryTest, TheSessionKeepsTheWorkstationsClock)
+{
+    sql(QStringLiteral("ALTER DATABASE \"%1\" SET timezone = '%2'").arg(dbName(), zoneOfAnotherDay()));
+    TConnection c;
+    c.open(dataSource(), testenv::password());
+    const QDate before = QDate::currentDate();
+    TQuery q(&c);
+    q.setSql(R"(SELECT CAST(NOW() AS DATE) AS "TODAY", TO_CHAR(NOW(), 'YYYY-MM-DD HH24:MI:SS') AS "WALL",
+                       CAST(TO_TIMESTAMP('19480502', 'YYYYMMDD') AS timestamp) AS "GAP")");
+    q.open();
+    EXPECT_EQ(q.field("GAP").asString(), QStringLiteral("1948/05/02")) << "a date keeps its midnight";
+    const QDate today = q.field("TODAY").asDate();
+    EXPECT_TRUE(today == before || today == QDate::currentDate()) << today.toString(Qt::ISODate).toStdString();
+    const QDateTime wall = QDateTime::fromString(q.field("WALL").asString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    EXPECT_LT(std::abs(wall.secsTo(QDateTime::currentDateTime())), 60) << q.field("WALL").asString().toStdString();
 }
 
 namespace {

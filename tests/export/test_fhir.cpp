@@ -299,3 +299,51 @@ TEST_F(FhirExportTest, RefusedWhenTheDocumentCannotBeWhole)
     EXPECT_EQ(fhir::institutionNumber(12345678, QStringLiteral("東京都")), "") << "eight digits are neither";
     EXPECT_EQ(fhir::institutionNumber(5, QStringLiteral("北海道札幌市")), "0110000005");
 }
+
+TEST_F(FhirExportTest, StampedWithTheServersInstantAndTheWorkstationsOffset)
+{
+    // The server's session shows its clock 14 hours ahead of UTC, far from
+    // either zone the workstation may be in.
+    dm().ADOCPOST.execDirect(QStringLiteral("SET TimeZone = 'Etc/GMT-14'"));
+    const QJsonObject b = exported();
+    ASSERT_FALSE(b.isEmpty()) << boxes.texts().join('|').toStdString();
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const QString& t : {b["timestamp"].toString(), b["meta"]["lastUpdated"].toString(),
+                             b["entry"][0]["resource"]["date"].toString()}) {
+        const QDateTime at = QDateTime::fromString(t, Qt::ISODate);
+        EXPECT_LT(std::abs(at.secsTo(now)), 60) << t.toStdString();
+        EXPECT_EQ(at.offsetFromUtc(), now.offsetFromUtc()) << t.toStdString();
+    }
+}
+
+TEST_F(FhirExportTest, NoStringHoldsAControlCharacterOtherThanTabCrLf)
+{
+    // A remark with a vertical tab and an escape pasted in; a device comment
+    // of control characters only.
+    diagnosesOperationsAllergiesDevices();
+    sql(R"(UPDATE "KLOV"."D_KANBYO" SET "BIKO" = E'前回\u000B再発\u001B（\t注意）\r\n以上' WHERE "BNO" = 1;
+           UPDATE "KLOV"."M_DEVICE" SET "COMM" = E'\u0007\u0002';)");
+    const QJsonObject b = exported();
+    ASSERT_FALSE(b.isEmpty()) << boxes.texts().join('|').toStdString();
+    std::function<void(const QJsonValue&)> walk = [&](const QJsonValue& v) {
+        if (v.isArray()) {
+            for (const QJsonValue& x : v.toArray())
+                walk(x);
+        } else if (v.isObject()) {
+            for (const QJsonValue& x : v.toObject())
+                walk(x);
+        } else if (v.isString()) {
+            const QString s = v.toString();
+            EXPECT_FALSE(s.isEmpty());
+            for (const QChar c : s)
+                EXPECT_TRUE(c.unicode() >= 0x20 || c == u'\t' || c == u'\r' || c == u'\n')
+                    << "U+" << QString::number(c.unicode(), 16).toStdString() << " in " << s.toStdString();
+        }
+    };
+    walk(b);
+    const TDoc d = check(b);
+    const QJsonArray notes = d.entries("344")[0]["note"].toArray();
+    ASSERT_EQ(notes.size(), 3);
+    EXPECT_EQ(notes[2]["text"].toString(), QStringLiteral("前回再発（\t注意）\r\n以上"));
+    EXPECT_FALSE(d.entries("810")[0].contains("note")) << "nothing left to note";
+}

@@ -146,6 +146,10 @@ TEST_F(SrcKanjaTest, SexAndBirthCriteria)
     dlg->dtpBirth->setDate(QDate(1950, 1, 1));
     EXPECT_EQ(search({}), (QStringList{"1", "5"}));
     EXPECT_EQ(search(QStringLiteral("X")), QStringList{"5"});
+    // a midnight that Japan's summer time of 1948 skipped is a birth date all the same
+    sql(R"(UPDATE "KLOV"."M_KANJA" SET "BIRTH" = '1948-05-02' WHERE "ID" = 4)");
+    dlg->dtpBirth->setDate(QDate(1948, 5, 2));
+    EXPECT_EQ(search({}), QStringList{"4"});
     dlg->setSexIndex(0);
     dlg->cbBirth->setChecked(false);
     EXPECT_EQ(search({}).size(), 5);
