@@ -67,10 +67,55 @@ int nextTaiopeRno(TConnection& conn, int kno, int verno, int ono)
                 });
 }
 
+namespace {
+
+// Locks KLOV.M_KANJA by `lockSql` until the end of the open transaction.
+void lockKanjaTable(TConnection& conn, const QString& lockSql)
+{
+    if (!conn.inTransaction())
+        throw ETransactionError(QStringLiteral("トランザクションの外では排他できません: M_KANJA"));
+    TQuery q(&conn);
+    q.setSql(lockSql);
+    q.execSql();
+}
+
+} // namespace
+
 int nextKanjaRno(TConnection& conn, qint64 id)
 {
+    // The mode the insert that follows takes anyway, taken before the number
+    // is read: it waits for an import's lock (TKanjaRnoLock) to end.
+    lockKanjaTable(conn, QStringLiteral(R"(LOCK TABLE "KLOV"."M_KANJA" IN ROW EXCLUSIVE MODE)"));
     return perPatient(conn, "M_KANJA.RNO", id,
                       QStringLiteral(R"(SELECT (COALESCE(MAX("RNO"),0)) FROM "KLOV"."M_KANJA" WHERE "ID" = :ID)"));
+}
+
+// SHARE ROW EXCLUSIVE: held by one transaction at a time, excluding every
+// insert, update and delete of other sessions (they take ROW EXCLUSIVE),
+// but no reader.
+TKanjaRnoLock::TKanjaRnoLock(TConnection& conn) : FConn(conn)
+{
+    lockKanjaTable(conn, QStringLiteral(R"(LOCK TABLE "KLOV"."M_KANJA" IN SHARE ROW EXCLUSIVE MODE)"));
+}
+
+std::vector<int> TKanjaRnoLock::next(const std::vector<qint64>& ids) const
+{
+    // A lookup of each patient's highest number through the key, whatever
+    // the planner guesses of a table filling up in this very transaction.
+    TQuery q(&FConn);
+    q.setSql(R"(SELECT (SELECT MAX(K."RNO") FROM "KLOV"."M_KANJA" K WHERE K."ID" = L."ID") AS "RNO"
+                FROM UNNEST(CAST(:IDS AS bigint[])) WITH ORDINALITY AS L("ID", "N") ORDER BY L."N")");
+    q.setInt64List(QStringLiteral("IDS"), ids);
+    q.open();
+    std::vector<int> out;
+    out.reserve(ids.size());
+    for (int i = 0; i < q.recordCount(); ++i) {
+        const TField rno = q.fieldAt(i, QStringLiteral("RNO"));
+        out.push_back(rno.isNull() ? 1 : rno.asInteger() + 1);
+    }
+    if (out.size() != ids.size())
+        throw EQueryError(QStringLiteral("M_KANJA.RNO: %1 numbers for %2 patients").arg(out.size()).arg(ids.size()));
+    return out;
 }
 
 // Disease and operation numbers count over every row of the patient, history

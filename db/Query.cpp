@@ -339,6 +339,44 @@ TQuery& TQuery::setNull(const QString& name, TParamType type, int size)
     return *this;
 }
 
+TQuery& TQuery::setInt64List(const QString& name, const std::vector<qint64>& values)
+{
+    QByteArray text("{");
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        text += QByteArray::number(values[i]);
+    }
+    text += '}';
+    param(name) = TParam{TParamType::Text, 0, true, text};
+    return *this;
+}
+
+TQuery& TQuery::setTextList(const QString& name, const std::vector<std::optional<QString>>& values, int size)
+{
+    // Elements in double quotes, a quote or backslash inside escaped by a
+    // backslash; NULL unquoted.
+    QByteArray text("{");
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        if (!values[i]) {
+            text += "NULL";
+            continue;
+        }
+        text += '"';
+        for (const char c : cutToWidth(*values[i], size).toUtf8()) {
+            if (c == '"' || c == '\\')
+                text += '\\';
+            text += c;
+        }
+        text += '"';
+    }
+    text += '}';
+    param(name) = TParam{TParamType::Text, 0, true, text};
+    return *this;
+}
+
 std::vector<TBoundValue> TQuery::boundValues() const
 {
     std::vector<TBoundValue> values;

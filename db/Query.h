@@ -120,6 +120,12 @@ public:
     TQuery& setDateTime(const QString& name, const QDateTime& value);
     TQuery& setFloat(const QString& name, double value);
     TQuery& setNull(const QString& name, TParamType type, int size = 0);
+    // A list of values as one text parameter in array form, for a statement
+    // that reads it as CAST(:NAME AS bigint[]) or CAST(:NAME AS text[]) (many
+    // rows in one statement through UNNEST). Each text is cut to `size` as
+    // setText cuts it; an empty optional stands for null.
+    TQuery& setInt64List(const QString& name, const std::vector<qint64>& values);
+    TQuery& setTextList(const QString& name, const std::vector<std::optional<QString>>& values, int size);
 
     // SELECT: fetches every row, cursor on the first. Counted as a read: on
     // a connection found broken outside a transaction it runs once more.

@@ -3,10 +3,13 @@
 #include "app/SjisText.h"
 #include "app/TextUtil.h"
 #include "db/Errors.h"
+#include "db/Numbers.h"
 #include "db/Query.h"
 #include "db/Records.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -234,44 +237,75 @@ std::vector<TImpRecord> validate(const QStringList& lines, const TMapping& map, 
 TStoreCount store(TConnection& conn, const std::vector<TImpRecord>& records, bool update, const QString& userId,
                   const std::function<void(int)>& progress)
 {
+    // Records are written in chunks of distinct patients, a few statements
+    // each; a patient repeated in the file starts a new chunk, so that it is
+    // compared with what its earlier line stored.
+    constexpr std::size_t kChunk = 500;
     TStoreCount count;
+    // One lock for the whole file, taken before the first patient is read.
+    const numbers::TKanjaRnoLock rnos(conn);
     TQuery q(&conn);
+    TQuery retire(&conn);
+    retire.setSql(R"(UPDATE "KLOV"."M_KANJA" SET "ACTKBN" = 0, "UPDDTM" = NOW(), "UPDUSERID" = :UPDUSERID
+                     WHERE "ID" = :ID AND "RNO" = :RNO AND "ACTKBN" = 1 AND "DELKBN" = 0)");
+    retire.setText("UPDUSERID", userId, 24);
     int done = 0;
-    for (const TImpRecord& r : records) {
-        if (progress)
-            progress(done++);
-        q.setSql(R"(SELECT * FROM "KLOV"."M_KANJA" WHERE "ID" = :ID AND "ACTKBN" = 1 AND "DELKBN" = 0)");
-        q.setInt64("ID", r.id);
+    std::size_t next = 0;
+    while (next < records.size()) {
+        std::vector<qint64> ids;
+        QSet<qint64> seen;
+        const std::size_t first = next;
+        while (next < records.size() && ids.size() < kChunk && !seen.contains(records[next].id)) {
+            seen.insert(records[next].id);
+            ids.push_back(records[next++].id);
+        }
+        // The current revision of each, looked up through its index (OFFSET 0
+        // keeps the lookup per patient whatever the planner guesses of a table
+        // filling up in this very transaction).
+        q.setSql(R"(SELECT K.* FROM UNNEST(CAST(:IDS AS bigint[])) AS L("ID")
+                    CROSS JOIN LATERAL (SELECT * FROM "KLOV"."M_KANJA"
+                        WHERE "ID" = L."ID" AND "ACTKBN" = 1 AND "DELKBN" = 0 OFFSET 0) K)");
+        q.setInt64List("IDS", ids);
         q.open();
-        if (!q.eof()) {
-            if (!update) {
-                ++count.skipped;
-                continue;
+        QHash<qint64, int> current;
+        current.reserve(q.recordCount());
+        for (int i = 0; i < q.recordCount(); ++i)
+            current.insert(q.fieldAt(i, "ID").asInt64(), i);
+        std::vector<std::pair<qint64, const TrecKanja*>> inserts;
+        for (std::size_t k = first; k < next; ++k) {
+            const TImpRecord& r = records[k];
+            if (progress)
+                progress(done++);
+            const auto found = current.constFind(r.id);
+            if (found != current.constEnd()) {
+                if (!update) {
+                    ++count.skipped;
+                    continue;
+                }
+                const int row = *found;
+                auto same = [&q, row](const char* field, const QString& v) {
+                    return q.fieldAt(row, QString::fromLatin1(field)).asString() == v;
+                };
+                const TField birth = q.fieldAt(row, "BIRTH");
+                const QDate stored = birth.isNull() || rec::isAbsentDate(birth.asDate()) ? QDate() : birth.asDate();
+                const int sex = q.fieldAt(row, "SEX").isNull() ? -1 : q.fieldAt(row, "SEX").asInteger();
+                const TrecKanja& v = r.row;
+                if (same("KNJKANA", v.kana) && same("KNJNAME", v.name) && sex == v.sex && stored == v.birth
+                    && same("POSTCD", v.post) && same("ADR1", v.adr1) && same("ADR2", v.adr2) && same("TEL", v.tel)
+                    && same("KEITAI", v.keitai) && same("FAX", v.fax) && same("MAIL", v.mail) && same("BIKO", v.biko)) {
+                    ++count.skipped;
+                    continue;
+                }
+                // The changed patient's current revision is retired by its key.
+                retire.setInt64("ID", r.id);
+                retire.setInt("RNO", q.fieldAt(row, "RNO").asInteger());
+                retire.execSqlExpect(1);
             }
-            auto same = [&q](const char* field, const QString& v) {
-                return q.field(QString::fromLatin1(field)).asString() == v;
-            };
-            const TField birth = q.field("BIRTH");
-            const QDate stored = birth.isNull() || rec::isAbsentDate(birth.asDate()) ? QDate() : birth.asDate();
-            const int sex = q.field("SEX").isNull() ? -1 : q.field("SEX").asInteger();
-            const TrecKanja& v = r.row;
-            if (same("KNJKANA", v.kana) && same("KNJNAME", v.name) && sex == v.sex && stored == v.birth
-                && same("POSTCD", v.post) && same("ADR1", v.adr1) && same("ADR2", v.adr2) && same("TEL", v.tel)
-                && same("KEITAI", v.keitai) && same("FAX", v.fax) && same("MAIL", v.mail) && same("BIKO", v.biko)) {
-                ++count.skipped;
-                continue;
-            }
-            const int rno = q.field("RNO").asInteger();
-            q.setSql(R"(UPDATE "KLOV"."M_KANJA" SET "ACTKBN" = 0, "UPDDTM" = NOW(), "UPDUSERID" = :UPDUSERID
-                        WHERE "ID" = :ID AND "RNO" = :RNO AND "ACTKBN" = 1 AND "DELKBN" = 0)");
-            q.setText("UPDUSERID", userId, 24);
-            q.setInt64("ID", r.id);
-            q.setInt("RNO", rno);
-            q.execSqlExpect(1);
+            inserts.emplace_back(r.id, &r.row);
         }
         q.close();
-        insertKanjaRevision(conn, r.id, r.row, userId);
-        ++count.inserted;
+        insertKanjaRevisions(rnos, conn, inserts, userId);
+        count.inserted += int(inserts.size());
     }
     return count;
 }

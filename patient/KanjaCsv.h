@@ -60,8 +60,10 @@ struct TStoreCount {
 // Writes the records inside the open transaction: a new patient gets its
 // first revision; an existing one is skipped unless `update` is set and a
 // field differs, when its current revision is retired and a new one
-// inserted. EConflictError when another workstation changed a patient
-// meanwhile.
+// inserted. KLOV.M_KANJA is locked against other writers from the first
+// record to the end of the transaction (numbers::TKanjaRnoLock), one lock
+// however long the file. EConflictError when another workstation changed a
+// patient meanwhile.
 TStoreCount store(TConnection& conn, const std::vector<TImpRecord>& records, bool update, const QString& userId,
                   const std::function<void(int)>& progress = {});
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${KLOV_BUILD_DIR:-$here/build}
-"$here/scripts/setup.sh" bench_ward bench_summary_csv bench_print bench_startup
+"$here/scripts/setup.sh" bench_ward bench_summary_csv bench_print bench_import_kanja bench_startup
 
 work=$(mktemp -d /tmp/klov-bench.XXXXXX)
 chmod 755 "$work"
@@ -38,6 +38,7 @@ out="$work/bench.txt"
 "$build/tests/bench_ward" "$@" | tee -a "$out"
 "$build/tests/bench_summary_csv" | tee -a "$out"
 "$build/tests/bench_print" | tee -a "$out"
+"$build/tests/bench_import_kanja" | tee -a "$out"
 
 # Start to the login dialog: the best of five starts, after one to warm the
 # file cache.

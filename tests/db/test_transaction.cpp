@@ -4,6 +4,7 @@
 #include "PrivateServer.h"
 #include "common/TestDb.h"
 #include "db/Errors.h"
+#include "db/KanjaRecord.h"
 #include "db/Numbers.h"
 #include "db/Transaction.h"
 
@@ -151,6 +152,32 @@ TEST_F(TransactionTest, NumbersAtTheSameMomentAreDistinctAndAFailedSaveUsesNone)
         throw EKlovError(QStringLiteral("the save fails"));
     }), EKlovError);
     runTransaction(conn(), [&] { EXPECT_EQ(numbers::nextKno(conn()), kWorkers * kEach + 1); });
+}
+
+TEST_F(TransactionTest, AnImportsOneLockHoldsOffOtherPatientWritesButNoReader)
+{
+    TConnection other;
+    other.open(dataSource(), testenv::password());
+    other.execDirect(QStringLiteral("SET lock_timeout = '200ms'"));
+    TrecKanja row;
+    row.name = QStringLiteral("取込");
+    runTransaction(conn(), [&] {
+        const numbers::TKanjaRnoLock rnos(conn());
+        insertKanjaRevisions(rnos, conn(), {{5, &row}, {6, &row}}, QStringLiteral("imp"));
+        // The other workstation's number for the same patient waits for the
+        // import (here its lock wait runs out) instead of reading beside it;
+        // so does a second import, and any other write of the table.
+        EXPECT_THROW(runTransaction(other, [&] { numbers::nextKanjaRno(other, 5); }), EQueryError);
+        EXPECT_THROW(runTransaction(other, [&] { numbers::TKanjaRnoLock again(other); }), EQueryError);
+        EXPECT_THROW(other.execDirect(QStringLiteral(R"(UPDATE "KLOV"."M_KANJA" SET "ACTKBN" = 1 WHERE FALSE)")), EQueryError);
+        TQuery read(&other);
+        read.setSql(R"(SELECT COUNT(*) AS N FROM "KLOV"."M_KANJA")");
+        read.open();
+        EXPECT_EQ(read.field("N").asInteger(), 0);
+    });
+    runTransaction(other, [&] { EXPECT_EQ(numbers::nextKanjaRno(other, 5), 2); });
+    EXPECT_EQ(scalar(R"(SELECT STRING_AGG("ID" || ':' || "RNO" || ':' || "KNJNAME", ' ' ORDER BY "ID") FROM "KLOV"."M_KANJA")"),
+              QStringLiteral("5:1:取込 6:1:取込"));
 }
 
 TEST_F(TransactionTest, ADroppedConnectionReconnectsOutsideATransactionOnly)

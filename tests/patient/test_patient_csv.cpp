@@ -23,6 +23,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -139,7 +142,7 @@ TEST_F(PatientCsvTest, ImportStoresGoodLinesListsBadOnesAndRemembersTheMapping)
     writeFile(FPath, sjisLines({
         QStringLiteral("番号,かな,氏名,性別,生年月日,郵便,住所1,住所2,TEL,携帯,FAX,MAIL,備考"),
         QStringLiteral("1, ヤマダ ,\"山田,\"\"太郎\"\"\",0") + tail,          // remarks column empty
-        QStringLiteral("2147483648,,大番号,1,1980/1/2,,,,,,,,備考あり"),
+        QStringLiteral("2147483648,,大番号,1,1980/1/2,,,,,,,,NULL\\{備考\"あり}"),
         QStringLiteral("9999999999,,最大番号,1,1980/01/02,,,,,,,,"),
         QStringLiteral("7,,上書きしない,0") + tail,
         QStringLiteral("10000000000,,桁あふれ,0") + tail,
@@ -168,7 +171,7 @@ TEST_F(PatientCsvTest, ImportStoresGoodLinesListsBadOnesAndRemembersTheMapping)
     EXPECT_EQ(boxes.texts(), QStringList({QStringLiteral("実行します。よろしいですか？"),
                                           QStringLiteral("取込時にエラーがありました。エラーログを表示します。")}));
     EXPECT_EQ(patients(), QStringLiteral("1:1:1:山田,\"太郎\":090-1:-,7:1:1:既存　患者:090:-,"
-                                         "2147483648:1:1:大番号:-:備考あり,9999999999:1:1:最大番号:-:-"));
+                                         "2147483648:1:1:大番号:-:NULL\\{備考\"あり},9999999999:1:1:最大番号:-:-"));
     EXPECT_EQ(scalar(R"(SELECT "KNJKANA" || '|' || "ADR1" || '|' || COALESCE("ADR2",'null') || '|' ||
                             to_char("BIRTH",'YYYY-MM-DD') FROM "KLOV"."M_KANJA" WHERE "ID" = 1)"),
               QStringLiteral("ヤマダ|東京都|null|1975-04-01"));
@@ -191,11 +194,14 @@ TEST_F(PatientCsvTest, OverwriteWritesOnlyChangedPatientsAndAFailureStoresNothin
     // The same file again: every record equals its current row.
     runImport(*f);
     EXPECT_EQ(patients(), QStringLiteral("1:1:1:一郎:090:-,2:1:1:二郎:-:-"));
-    // Only the changed mobile number makes a revision.
+    // Only the changed mobile number makes a revision; a patient repeated
+    // in the file is compared with what its earlier line stored.
     writeFile(FPath, sjisLines({QStringLiteral("1,,一郎,0,1970/01/01,,,,,080,,,"),
-                                QStringLiteral("2,,二郎,0,1970/01/01,,,,,,,,")}));
+                                QStringLiteral("2,,二郎,0,1970/01/01,,,,,,,,"),
+                                QStringLiteral("1,,一郎,0,1970/01/01,,,,,070,,,"),
+                                QStringLiteral("1,,一郎,0,1970/01/01,,,,,070,,,")}));
     runImport(*f);
-    EXPECT_EQ(patients(), QStringLiteral("1:1:0:一郎:090:-,1:2:1:一郎:080:-,2:1:1:二郎:-:-"));
+    EXPECT_EQ(patients(), QStringLiteral("1:1:0:一郎:090:-,1:2:0:一郎:080:-,1:3:1:一郎:070:-,2:1:1:二郎:-:-"));
 
     // A database error on the last line undoes the whole file and keeps the settings.
     CommonU::WriteIniInt(QStringLiteral("IMPKANJA"), QStringLiteral("CBUPD"), 0);
@@ -231,6 +237,38 @@ TEST_F(PatientCsvTest, AnImportStoppedHalfWayStoresNothing)
     EXPECT_EQ(boxes.texts(), QStringList({QStringLiteral("実行します。よろしいですか？"), kCancelledImport}));
     EXPECT_EQ(patients(), before);
     EXPECT_FALSE(dm().ADOCPOST.inTransaction());
+}
+
+TEST_F(PatientCsvTest, AnImportLongerThanTheServersLockTableStoresEveryPatientUnderFewLocks)
+{
+    // More patients than a server with the default lock table can hold a
+    // lock each for (64 per connection); one has a deleted revision.
+    constexpr int kPatients = 15000;
+    addPatient({.id = 2, .act = 0, .del = 1, .name = QStringLiteral("削除済")});
+    QByteArray bytes;
+    for (int i = 1; i <= kPatients; ++i)
+        bytes += QByteArray::number(i) + ",,P" + QByteArray::number(i) + ",1,1980/01/02\r\n";
+    writeFile(FPath, bytes);
+    auto f = importForm(false, false);
+    TQuery pid(&dm().ADOCPOST);
+    pid.setSql(R"(SELECT pg_backend_pid() AS PID)");
+    pid.open();
+    const int importer = pid.field("PID").asInteger();
+    // The locks the import's session holds, sampled while it runs.
+    int most = 0, samples = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        most = std::max(most, scalar(QStringLiteral("SELECT count(*) FROM pg_locks WHERE pid = %1").arg(importer)).toInt());
+        ++samples;
+    });
+    sampler.start(20);
+    runImport(*f);
+    sampler.stop();
+    EXPECT_EQ(boxes.last(), QStringLiteral("取込終了しました。"));
+    EXPECT_EQ(scalar(R"(SELECT count(*) || ':' || sum("RNO") FROM "KLOV"."M_KANJA" WHERE "ACTKBN" = 1)"),
+              QStringLiteral("%1:%2").arg(kPatients).arg(kPatients + 1));
+    EXPECT_GT(samples, 0);
+    EXPECT_LT(most, 32);
 }
 
 TEST_F(PatientCsvTest, ExportWritesTheSelectedPatientsAsWindows31jLines)
