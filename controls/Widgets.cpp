@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QVariant>
 
 namespace widgets {
 
@@ -86,6 +87,24 @@ TNumberEdit* wholeNumberEdit(QWidget* parent, const QString& name, qint64 max, i
     e->setFixedWidth(width);
     e->setAttribute(Qt::WA_InputMethodEnabled, false);
     return e;
+}
+
+namespace {
+const char* const kInputMode = "klovInputMode";
+const QString kHiragana = QStringLiteral("hiragana");
+} // namespace
+
+void hiraganaInput(QWidget* field)
+{
+    field->setAttribute(Qt::WA_InputMethodEnabled, true);
+    field->setInputMethodHints(Qt::ImhNone);
+    field->setProperty(kInputMode, kHiragana);
+}
+
+bool isHiraganaInput(const QWidget* field)
+{
+    return field->testAttribute(Qt::WA_InputMethodEnabled) && field->inputMethodHints() == Qt::ImhNone
+        && field->property(kInputMode).toString() == kHiragana;
 }
 
 QDateEdit* datePicker(QWidget* parent, const QString& name, TDateStyle style, const QDate& date)

@@ -34,6 +34,14 @@ void addDepartments(QComboBox* combo, TQuery& q, bool shownOnly);
 // without the input method, right-aligned, empty for 0.
 TNumberEdit* wholeNumberEdit(QWidget* parent, const QString& name, qint64 max, int width);
 
+// A field for Japanese text, typed through the input method in hiragana:
+// the input method is switched on for it and the characters are not held
+// to Latin letters or digits. Qt has no call that picks the conversion
+// mode itself, so the field also carries its mode by name, where
+// isHiraganaInput reads it.
+void hiraganaInput(QWidget* field);
+bool isHiraganaInput(const QWidget* field);
+
 enum class TDateStyle {
     Slash,  // "2024/04/01", fixed width: the patient record forms
     Kanji,  // "2024年4月1日": the main window and the summary editor

@@ -44,6 +44,7 @@ TFrmUpdMyTemp::TFrmUpdMyTemp(QWidget* parent) : TFrmOBase(parent)
     edtMTTITLE->setMaxLength(50);
     edtMTTITLE->setToolTip(QStringLiteral("個人テンプレートタイトルを入力してください"));
     edtMTTITLE->setStatusTip(edtMTTITLE->toolTip());
+    widgets::hiraganaInput(edtMTTITLE);
     memMTNAIYO = new QPlainTextEdit(b);
     memMTNAIYO->setObjectName(QStringLiteral("memMTNAIYO"));
     memMTNAIYO->setTabChangesFocus(true);
@@ -83,30 +84,61 @@ void TFrmUpdMyTemp::showEvent(QShowEvent* e)
     edtMTTITLE->setFocus();
 }
 
+bool TFrmUpdMyTemp::readRecord(QString& title, QString& naiyo)
+{
+    FROWVER.clear();
+    TQuery q(&dm().ADOCPOST);
+    q.setSql(R"(SELECT T.*, CAST(T."xmin" AS text) AS "ROWVER" FROM "KLOV"."M_MYTEMPLE" T
+        WHERE T."USERID" = :USERID AND T."MTNO" = :MTNO)");
+    q.setText(QStringLiteral("USERID"), G().user.userId, 24).setInt(QStringLiteral("MTNO"), FMTNO);
+    q.open();
+    if (q.eof())
+        return false;
+    title = q.field(QStringLiteral("MTTITLE")).asString();
+    naiyo = q.field(QStringLiteral("MTNAIYO")).asString();
+    FROWVER = q.field(QStringLiteral("ROWVER")).asString();
+    return true;
+}
+
 void TFrmUpdMyTemp::loadRecord()
 {
     edtMTTITLE->clear();
     memMTNAIYO->clear();
-    FROWVER.clear();
+    QString title, naiyo;
     bool found = false;
     try {
-        TQuery q(&dm().ADOCPOST);
-        q.setSql(R"(SELECT T.*, CAST(T."xmin" AS text) AS "ROWVER" FROM "KLOV"."M_MYTEMPLE" T
-            WHERE T."USERID" = :USERID AND T."MTNO" = :MTNO)");
-        q.setText(QStringLiteral("USERID"), G().user.userId, 24).setInt(QStringLiteral("MTNO"), FMTNO);
-        q.open();
-        found = !q.eof();
-        if (found) {
-            edtMTTITLE->setText(q.field(QStringLiteral("MTTITLE")).asString());
-            memMTNAIYO->setPlainText(q.field(QStringLiteral("MTNAIYO")).asString());
-            FROWVER = q.field(QStringLiteral("ROWVER")).asString();
-        }
+        found = readRecord(title, naiyo);
     } catch (const std::exception& e) {
         msg::warning(this, errorWarningText(e));
         return;
     }
-    if (!found)
+    if (!found) {
         msg::warning(this, QStringLiteral("該当データが削除されています。"));
+        return;
+    }
+    edtMTTITLE->setText(title);
+    memMTNAIYO->setPlainText(naiyo);
+}
+
+void TFrmUpdMyTemp::rereadAfterConflict()
+{
+    if (FMTNO == 0)
+        return;
+    QString title, naiyo;
+    bool found = false;
+    try {
+        found = readRecord(title, naiyo);
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+        return;
+    }
+    // Changed elsewhere: what is typed here goes onto it with the next save.
+    if (found)
+        return;
+    // Removed elsewhere: the typed text stays and is saved as a new template.
+    FMTNO = 0;
+    msg::warning(this, QStringLiteral("該当データが削除されています。\r\n"
+                                      "入力した内容は残っています。「登録」で新しいテンプレートとして登録します。"));
 }
 
 void TFrmUpdMyTemp::bbtnInsertClick()
@@ -150,8 +182,9 @@ void TFrmUpdMyTemp::bbtnInsertClick()
         q.setText(QStringLiteral("MTTITLE"), title, 50).setText(QStringLiteral("MTNAIYO"), naiyo, kMaxNaiyo);
         q.execSqlExpect(1);
     });
+    // The typed title and content stay whatever stopped the save.
     if (r == TWriteResult::Conflict)
-        loadRecord();
+        rereadAfterConflict();
     if (r != TWriteResult::Done)
         return;
     FMTNO = mtno;

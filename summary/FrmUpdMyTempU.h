@@ -26,12 +26,19 @@ public:
 
     // Shows the stored template FMTNO (and remembers its revision).
     void loadRecord();
+    // After a save refused because another workstation changed or removed
+    // the template: the typed title and content stay; a changed template
+    // takes them with the next save, a removed one makes it a new template.
+    void rereadAfterConflict();
     void bbtnInsertClick();
 
 protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // Reads the stored template FMTNO and its revision; false when it is gone.
+    bool readRecord(QString& title, QString& naiyo);
+
     bool FShown = false;
     // The template's revision as shown (its xmin); empty when none was found.
     QString FROWVER;

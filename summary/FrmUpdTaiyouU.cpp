@@ -21,6 +21,7 @@
 #include "db/Query.h"
 #include "db/Records.h"
 #include "patient/FrmSrcKanjaU.h"
+#include "summary/FrmDspUnsavedU.h"
 #include "summary/TaiyouAutosave.h"
 #include "summary/TaiyouSections.h"
 #include "summary/TaiyouStages.h"
@@ -39,6 +40,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QLayout>
+
+#include <algorithm>
 
 using taiyouSections::kSections;
 
@@ -717,22 +720,95 @@ void TFrmUpdTaiyou::requireVersionAsLoaded(TConnection& conn)
 
 void TFrmUpdTaiyou::rereadAfterConflict()
 {
-    QString typed[5];
+    // What the user typed: a field that differs from what it showed when
+    // loaded. A field left alone takes what the other workstation stored.
+    QString typed[6];
     for (int i = 0; i < 5; ++i)
         typed[i] = memoText(memo(i));
+    typed[5] = edtNYURIYU->text();
+    const QString seen[6] = {FSnap.NYUBEFKEIKA, FSnap.NYUKEIKA, FSnap.TAIJOUHO,
+                             FSnap.TAIYAKU,     FSnap.TAIHOU,   FSnap.NYURIYU};
     LoadSummary();
     takeSnapshot();
-    if (memNYUBEFKEIKA->isReadOnly()) {
-        // Nothing more can be saved onto this version.
-        timWrite->stop();
-        return;
+    const QString stored[6] = {FSnap.NYUBEFKEIKA, FSnap.NYUKEIKA, FSnap.TAIJOUHO,
+                               FSnap.TAIYAKU,     FSnap.TAIHOU,   FSnap.NYURIYU};
+    const bool editable = !memNYUBEFKEIKA->isReadOnly();
+    bool lost = false;
+    for (int i = 0; i < 6; ++i) {
+        if (typed[i] == seen[i] || typed[i] == stored[i])
+            continue;
+        if (editable) {
+            if (i < 5)
+                memo(i)->setPlainText(typed[i]);
+            else
+                edtNYURIYU->setText(typed[i]);
+        } else {
+            FUnsaved[i] = typed[i];
+            lost = true;
+        }
     }
-    for (int i = 0; i < 5; ++i)
-        if (typed[i] != memoText(memo(i)))
-            memo(i)->setPlainText(typed[i]);
+    if (editable)
+        return;
+    // Nothing more can be saved onto this version.
+    timWrite->stop();
+    if (lost)
+        showUnsaved();
 }
 
+bool TFrmUpdTaiyou::hasUnsaved() const
+{
+    return std::any_of(FUnsaved.begin(), FUnsaved.end(), [](const QString& t) { return !t.isEmpty(); });
+}
 
+void TFrmUpdTaiyou::showUnsaved()
+{
+    bbtnUnsaved->setVisible(hasUnsaved());
+    if (!hasUnsaved()) {
+        if (frmUnsaved)
+            frmUnsaved->close();
+        return;
+    }
+    QList<TUnsavedText> texts;
+    for (int i = 0; i < 6; ++i) {
+        if (FUnsaved[i].isEmpty())
+            continue;
+        if (i < 5)
+            texts.append({QString::fromLatin1(kSections[i].column), QString::fromUtf8(kSections[i].name), FUnsaved[i]});
+        else
+            texts.append({QStringLiteral("NYURIYU"), QStringLiteral("主訴または入院理由"), FUnsaved[i], true});
+    }
+    QString note = QStringLiteral("他の端末でこのサマリが変更されたため、次の入力は登録されていません。\n"
+                                  "必要な部分をコピーしてお使いください。");
+    if (!bbtnAftUpd->isHidden())
+        note += QStringLiteral("\n「完成後修正」を押すと、新しいVersionの入力欄に入ります（登録するまで保存されません）。");
+    if (!frmUnsaved)
+        frmUnsaved = new TFrmDspUnsaved(this);
+    frmUnsaved->setTexts(texts, note);
+    frmUnsaved->show();
+    frmUnsaved->raise();
+}
+
+void TFrmUpdTaiyou::bbtnUnsavedClick() { showUnsaved(); }
+
+// The texts kept aside go into the fields of the version just made, as
+// changes not yet registered.
+void TFrmUpdTaiyou::carryUnsaved()
+{
+    if (!hasUnsaved() || memNYUBEFKEIKA->isReadOnly())
+        return;
+    for (int i = 0; i < 6; ++i) {
+        if (FUnsaved[i].isEmpty())
+            continue;
+        if (i < 5)
+            memo(i)->setPlainText(FUnsaved[i]);
+        else
+            edtNYURIYU->setText(FUnsaved[i]);
+        FUnsaved[i].clear();
+    }
+    showUnsaved();
+    msg::information(this, QStringLiteral("保存されなかった入力を新しいVersionに入れました。\r\n"
+                                          "内容を確かめて「登録」してください。"));
+}
 
 bool TFrmUpdTaiyou::IsChanged() const
 {
@@ -782,10 +858,15 @@ void TFrmUpdTaiyou::bbtnFhirClick()
 // "閉じる", Escape and the window's close box all end here.
 void TFrmUpdTaiyou::reject()
 {
-    if (IsChanged()
-        && !msg::question(this, QStringLiteral("変更された情報がありますが「登録」ボタンが押されていません。\r\n"
-                                               "このままだと更新されずに終了しますがよろしいですか？")))
+    if (IsChanged()) {
+        if (!msg::question(this, QStringLiteral("変更された情報がありますが「登録」ボタンが押されていません。\r\n"
+                                                "このままだと更新されずに終了しますがよろしいですか？")))
+            return;
+    } else if (hasUnsaved()
+               && !msg::question(this, QStringLiteral("保存されなかった入力があります。\r\n"
+                                                      "閉じると失われますがよろしいですか？"))) {
         return;
+    }
     timWrite->stop();
     deleteAutosave();
     TFrmOBase::reject();
@@ -794,6 +875,8 @@ void TFrmUpdTaiyou::reject()
 void TFrmUpdTaiyou::done(int r)
 {
     timWrite->stop();
+    if (frmUnsaved)
+        frmUnsaved->close();
     TFrmOBase::done(r);
 }
 

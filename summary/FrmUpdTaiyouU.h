@@ -29,6 +29,7 @@ class QSplitter;
 class QTabWidget;
 class QTimer;
 class TDBGrid;
+class TFrmDspUnsaved;
 class TNumberEdit;
 class TQuery;
 
@@ -123,6 +124,11 @@ public:
     QLabel* lblSDTM;
     QLabel* lblKDTM;
     QPushButton* bbtnAftUpd;      // 完成後修正
+    // 保存されなかった入力: shown while texts typed here could not be saved
+    // (another workstation completed or deleted the version); opens them.
+    QPushButton* bbtnUnsaved;
+    // The window with those texts, made when they are first shown.
+    TFrmDspUnsaved* frmUnsaved = nullptr;
     QPushButton* bbtnFhir;        // FHIR出力
     QPushButton* bbtnUpdate;      // 　登　録
     QPushButton* bbtnClose;       // 閉じる
@@ -172,6 +178,7 @@ public:
     void bbtnCopyClick();
     void bbtnSrcNyuClick();
     void bbtnAftUpdClick();
+    void bbtnUnsavedClick();
     // The version as stored, as an FHIR discharge-summary document file.
     void bbtnFhirClick();
     // Asks for the FHIR output folder; the folder dialog when empty.
@@ -259,9 +266,17 @@ private:
     // live one with the stages as loaded.
     void requireVersionAsLoaded(TConnection& conn);
     // After a write was refused because another workstation changed the
-    // summary: reads it again, keeping the narrative texts typed here when
-    // the version can still be edited.
+    // summary: reads it again. What was typed here stays in the fields while
+    // the version can still be edited; otherwise it is kept aside (FUnsaved).
     void rereadAfterConflict();
+
+    // Texts typed here that no save could store, in the order of the
+    // sections, then the reason; empty where nothing was lost. A new version
+    // made with 完成後修正 takes them over as unsaved changes.
+    std::array<QString, 6> FUnsaved;
+    bool hasUnsaved() const;
+    void showUnsaved();
+    void carryUnsaved();
 };
 
 // Opens the editor as the main window does: new summary (kno 0, verno 1),

@@ -469,6 +469,12 @@ QWidget* TFrmUpdTaiyou::buildBottomBar()
                         QStringLiteral("完成後Versionを上げて修正します。"));
     bbtnAftUpd->hide();
     h->addWidget(bbtnAftUpd);
+    bbtnUnsaved = widgets::button(bar, "bbtnUnsaved", QStringLiteral("保存されなかった入力"),
+                                  QStringLiteral("他の端末での変更により登録できなかった入力を表示します。"));
+    bbtnUnsaved->setStyleSheet(QStringLiteral("QPushButton { color: rgb(192, 0, 0); font-weight: bold; }"));
+    bbtnUnsaved->setMinimumHeight(32);
+    bbtnUnsaved->hide();
+    h->addWidget(bbtnUnsaved);
     h->addStretch(1);
     bbtnFhir = widgets::button(bar, "bbtnFhir", QStringLiteral("FHIR出力"),
                                QStringLiteral("登録済みの内容をFHIR形式（退院時サマリー）のファイルに出力します。"));
@@ -481,6 +487,7 @@ QWidget* TFrmUpdTaiyou::buildBottomBar()
         h->addWidget(b);
     }
     connect(bbtnAftUpd, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnAftUpdClick);
+    connect(bbtnUnsaved, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnUnsavedClick);
     connect(bbtnUpdate, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnUpdateClick);
     connect(bbtnFhir, &QPushButton::clicked, this, &TFrmUpdTaiyou::bbtnFhirClick);
     connect(bbtnClose, &QPushButton::clicked, this, &TFrmUpdTaiyou::reject);

@@ -201,7 +201,10 @@ void TFrmUpdTaiyou::bbtnAftUpdClick()
     if (!CreateNewVersion())
         return;
     LoadSummary();
+    takeSnapshot();
     bbtnAftUpd->hide();
+    // What a refused save could not store here is now typed into the new version.
+    carryUnsaved();
     // The new version is being written like any other: keep its text safe too.
     if (!memNYUBEFKEIKA->isReadOnly())
         startAutosave();

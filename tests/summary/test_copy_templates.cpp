@@ -5,6 +5,7 @@
 
 #include "controls/CheckDateEdit.h"
 #include "db/Errors.h"
+#include "controls/Widgets.h"
 #include "patient/PatientHeader.h"
 #include "summary/FrmMyTempleU.h"
 #include "summary/FrmSelNyuU.h"
@@ -157,23 +158,34 @@ TEST_F(CopyTest, ATemplateIsNumberedPerUserAndGoesInFrontOfTheMemo)
     EXPECT_EQ(f.focusWidget(), f.memNYUBEFKEIKA);
 }
 
-TEST_F(CopyTest, ATemplateChangedElsewhereOrTooLongIsNotSaved)
+TEST_F(CopyTest, ATemplateTooLongIsRefusedAndOneRemovedElsewhereIsSavedAnew)
 {
     sql(R"(INSERT INTO "KLOV"."M_MYTEMPLE" ("USERID","MTNO","MTTITLE","MTNAIYO") VALUES ('dr1',1,'胸痛','旧'))");
     TFrmUpdMyTemp u;
     u.FMTNO = 1;
     u.show();
     EXPECT_EQ(u.memMTNAIYO->toPlainText(), QStringLiteral("旧"));
+    EXPECT_TRUE(widgets::isHiraganaInput(u.edtMTTITLE));
 
     u.memMTNAIYO->setPlainText(QString(501, QChar(0x3042)));
     u.bbtnInsert->click();
     EXPECT_EQ(boxes.last(), QStringLiteral("内容には500文字までしか入力できません。\r\n（現在501文字）"));
 
-    // Another workstation removes it: the save writes nothing and says so.
+    // Another workstation removes it: the save writes nothing and says so,
+    // the typed text stays, and the next save makes it a new template.
     sql(R"(DELETE FROM "KLOV"."M_MYTEMPLE")");
-    u.memMTNAIYO->setPlainText(QStringLiteral("新"));
+    u.edtMTTITLE->setText(QStringLiteral("胸痛（改）"));
+    u.memMTNAIYO->setPlainText(QStringLiteral("新\n二行目"));
     u.bbtnInsert->click();
-    EXPECT_EQ(boxes.texts().mid(1), (QStringList{kConflictMessage, QStringLiteral("該当データが削除されています。")}));
+    EXPECT_EQ(boxes.texts().mid(1),
+              (QStringList{kConflictMessage, QStringLiteral("該当データが削除されています。\r\n入力した内容は残っています。"
+                                                            "「登録」で新しいテンプレートとして登録します。")}));
     EXPECT_EQ(u.result(), 0);
     EXPECT_EQ(scalar(R"(SELECT COUNT(*) FROM "KLOV"."M_MYTEMPLE")"), QStringLiteral("0"));
+    EXPECT_EQ(u.edtMTTITLE->text() + u.memMTNAIYO->toPlainText(), QStringLiteral("胸痛（改）新\n二行目"));
+    u.bbtnInsert->click();
+    EXPECT_EQ(u.result(), QDialog::Accepted);
+    EXPECT_EQ(u.FMTNO, 1);
+    EXPECT_EQ(scalar(R"(SELECT "MTNO" || '|' || "MTTITLE" || '|' || "MTNAIYO" FROM "KLOV"."M_MYTEMPLE")"),
+              QStringLiteral("1|胸痛（改）|新\r\n二行目"));
 }

@@ -5,6 +5,8 @@
 
 #include "test_editor_fixture.h"
 
+#include "summary/FrmDspUnsavedU.h"
+
 #include <QLabel>
 
 namespace {
@@ -59,6 +61,46 @@ TEST_F(EditorTest, NoSaveOntoAVersionCompletedOrDeletedElsewhere)
     EXPECT_EQ(boxes.last(), kConflictMessage);
     EXPECT_EQ(col("TAIHOU", 2), QStringLiteral("方針"));
     EXPECT_EQ(g.lblDelOld->text(), QStringLiteral("削除済"));
+    ASSERT_TRUE(g.frmUnsaved && g.frmUnsaved->isVisible()) << "what was typed can still be copied";
+    EXPECT_EQ(g.frmUnsaved->textBox(QStringLiteral("TAIHOU"))->toPlainText(), QStringLiteral("書き換え"));
+}
+
+TEST_F(EditorTest, TextsTypedOntoAVersionCompletedElsewhereStayReachableAndGoIntoTheNewVersion)
+{
+    loginAs(QStringLiteral("dr1"), 0);
+    addSummary(1, 1);
+    TFrmUpdTaiyou& f = open(1, 1);
+    const QString keika = QStringLiteral("第3病日より解熱\n抗菌薬終了　"), hou = QStringLiteral("外来にて経過観察");
+    f.memNYUKEIKA->setPlainText(keika);
+    f.memTAIHOU->setPlainText(hou);
+    // the other workstation changes a section left alone here, and completes
+    sql(QStringLiteral(R"(UPDATE "KLOV"."D_TAIYOU" SET "TAIYAKU" = '他端末の投薬', %1)").arg(QString::fromUtf8(kCompleted)));
+    f.bbtnUpdate->click();
+    EXPECT_EQ(boxes.last(), kConflictMessage);
+    EXPECT_EQ(f.memNYUKEIKA->toPlainText() + f.memTAIHOU->toPlainText(), QStringLiteral("経過2方針"));
+    ASSERT_TRUE(f.frmUnsaved && f.frmUnsaved->isVisible());
+    EXPECT_EQ(f.frmUnsaved->textBox(QStringLiteral("NYUKEIKA"))->toPlainText(), keika);
+    EXPECT_EQ(f.frmUnsaved->textBox(QStringLiteral("TAIHOU"))->toPlainText(), hou);
+    EXPECT_EQ(f.frmUnsaved->textBox(QStringLiteral("TAIYAKU")), nullptr) << "not typed here";
+    f.frmUnsaved->close();
+    ASSERT_TRUE(f.bbtnUnsaved->isVisible());
+    f.bbtnUnsaved->click();
+    EXPECT_TRUE(f.frmUnsaved->isVisible());
+
+    f.bbtnAftUpd->click();   // the question is answered Yes
+    EXPECT_EQ(f.FVERNO, 2);
+    EXPECT_EQ(boxes.last(), QStringLiteral("保存されなかった入力を新しいVersionに入れました。\r\n"
+                                           "内容を確かめて「登録」してください。"));
+    EXPECT_EQ(f.memNYUKEIKA->toPlainText(), keika);
+    EXPECT_EQ(f.memTAIHOU->toPlainText(), hou);
+    EXPECT_EQ(f.memTAIYAKU->toPlainText(), QStringLiteral("他端末の投薬"));
+    EXPECT_TRUE(f.IsChanged()) << "to be registered";
+    EXPECT_FALSE(f.bbtnUnsaved->isVisible());
+    EXPECT_EQ(col("TAIHOU", 1, 2), QStringLiteral("方針"));
+    f.bbtnUpdate->click();
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_EQ(col("NYUKEIKA", 1, 2) + col("TAIYAKU", 1, 2) + col("TAIHOU", 1, 2),
+              QStringLiteral("第3病日より解熱\r\n抗菌薬終了　他端末の投薬外来にて経過観察"));
 }
 
 TEST_F(EditorTest, NoNewVersionOfASummaryDeletedElsewhere)
