@@ -133,10 +133,8 @@ TFrmMntUser::TFrmMntUser(QWidget* parent) : TFrmOBase(parent)
     edtPass = newEdit(editor, QStringLiteral("edtPass"), 24);
     edtKana = newEdit(editor, QStringLiteral("edtKana"), 50);
     edtName = newEdit(editor, QStringLiteral("edtName"), 50);
-    for (QLineEdit* e : {edtKana, edtName}) {
-        e->setAttribute(Qt::WA_InputMethodEnabled, true);
-        e->setInputMethodHints(Qt::ImhNone);
-    }
+    for (QLineEdit* e : {edtKana, edtName})
+        widgets::hiraganaInput(e);
     cmbJTYP = widgets::combo(editor, QStringLiteral("cmbJTYP"), 120);
     cmbJTYP->addItems({QStringLiteral("医師"), QStringLiteral("ＤＣ"), QStringLiteral("その他")});
     cbWOK = newCheck(editor, QStringLiteral("cbWOK"), QStringLiteral("記載完了可能"));

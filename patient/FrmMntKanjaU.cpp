@@ -12,6 +12,7 @@
 #include "controls/DateEdit.h"
 #include "controls/EraText.h"
 #include "controls/NumberEdit.h"
+#include "controls/Widgets.h"
 #include "db/Errors.h"
 #include "db/Query.h"
 #include "db/Records.h"
@@ -143,10 +144,7 @@ TFrmMntKanja::TFrmMntKanja(QWidget* parent) : TFrmOBase(parent)
 
     auto imeOff = [](QWidget* w) { w->setAttribute(Qt::WA_InputMethodEnabled, false); };
     // Japanese text typed through the input method (hiragana mode).
-    auto hiragana = [](QWidget* w) {
-        w->setAttribute(Qt::WA_InputMethodEnabled, true);
-        w->setInputMethodHints(Qt::ImhNone);
-    };
+    auto hiragana = [](QWidget* w) { widgets::hiraganaInput(w); };
     // Readings typed as kana: no predictive conversion to kanji.
     auto katakana = [](QWidget* w) {
         w->setAttribute(Qt::WA_InputMethodEnabled, true);
