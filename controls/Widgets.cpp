@@ -21,6 +21,16 @@ QLabel* label(QWidget* parent, const QString& text, const QString& name)
     return l;
 }
 
+QLabel* heading(QWidget* parent, const QString& text, const QString& name)
+{
+    QLabel* l = label(parent, text, name);
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPixelSize(14);
+    l->setFont(f);
+    return l;
+}
+
 QLabel* caption(QWidget* parent, const QString& text)
 {
     auto* l = new QLabel(text, parent);

@@ -18,6 +18,8 @@ namespace widgets {
 
 // A plain label; the name is optional.
 QLabel* label(QWidget* parent, const QString& text, const QString& name = {});
+// A form's title line inside its body: bold, 14 pixels.
+QLabel* heading(QWidget* parent, const QString& text, const QString& name);
 // A field caption, right-aligned in front of its field.
 QLabel* caption(QWidget* parent, const QString& text);
 // A read-only value in a sunken white panel; its text can be selected and copied.

@@ -26,12 +26,7 @@ TFrmDspUnsaved::TFrmDspUnsaved(QWidget* parent) : TFrmOBase(parent)
     auto* root = new QVBoxLayout(b);
     root->setContentsMargins(12, 10, 12, 8);
     root->setSpacing(6);
-    QLabel* heading = widgets::label(b, QStringLiteral("保存されなかった入力"), QStringLiteral("lblTitle"));
-    QFont f = heading->font();
-    f.setBold(true);
-    f.setPixelSize(14);
-    heading->setFont(f);
-    root->addWidget(heading);
+    root->addWidget(widgets::heading(b, QStringLiteral("保存されなかった入力"), QStringLiteral("lblTitle")));
     lblNote = widgets::label(b, QString(), QStringLiteral("lblNote"));
     lblNote->setWordWrap(true);
     root->addWidget(lblNote);

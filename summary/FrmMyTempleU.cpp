@@ -25,12 +25,7 @@ TFrmMyTemple::TFrmMyTemple(QWidget* parent) : TFrmOBase(parent)
     QWidget* b = body();
     auto* root = new QVBoxLayout(b);
     root->setContentsMargins(8, 8, 8, 4);
-    QLabel* heading = widgets::label(b, QStringLiteral("入院までの経過　個人テンプレート"), QStringLiteral("lblTitle"));
-    QFont f = heading->font();
-    f.setBold(true);
-    f.setPixelSize(14);
-    heading->setFont(f);
-    root->addWidget(heading);
+    root->addWidget(widgets::heading(b, QStringLiteral("入院までの経過　個人テンプレート"), QStringLiteral("lblTitle")));
 
     dbgMei = new TDBGrid(b);
     dbgMei->setObjectName(QStringLiteral("dbgMei"));

@@ -31,13 +31,7 @@ TFrmUpdMyTemp::TFrmUpdMyTemp(QWidget* parent) : TFrmOBase(parent)
     QWidget* b = body();
     auto* root = new QVBoxLayout(b);
     root->setContentsMargins(10, 8, 10, 6);
-    QLabel* heading =
-        widgets::label(b, QStringLiteral("入院までの経過　個人テンプレート作成"), QStringLiteral("lblTitle"));
-    QFont f = heading->font();
-    f.setBold(true);
-    f.setPixelSize(14);
-    heading->setFont(f);
-    root->addWidget(heading);
+    root->addWidget(widgets::heading(b, QStringLiteral("入院までの経過　個人テンプレート作成"), QStringLiteral("lblTitle")));
 
     edtMTTITLE = new QLineEdit(b);
     edtMTTITLE->setObjectName(QStringLiteral("edtMTTITLE"));
@@ -84,20 +78,25 @@ void TFrmUpdMyTemp::showEvent(QShowEvent* e)
     edtMTTITLE->setFocus();
 }
 
-bool TFrmUpdMyTemp::readRecord(QString& title, QString& naiyo)
+TFrmUpdMyTemp::TRead TFrmUpdMyTemp::readRecord(QString& title, QString& naiyo)
 {
     FROWVER.clear();
-    TQuery q(&dm().ADOCPOST);
-    q.setSql(R"(SELECT T.*, CAST(T."xmin" AS text) AS "ROWVER" FROM "KLOV"."M_MYTEMPLE" T
-        WHERE T."USERID" = :USERID AND T."MTNO" = :MTNO)");
-    q.setText(QStringLiteral("USERID"), G().user.userId, 24).setInt(QStringLiteral("MTNO"), FMTNO);
-    q.open();
-    if (q.eof())
-        return false;
-    title = q.field(QStringLiteral("MTTITLE")).asString();
-    naiyo = q.field(QStringLiteral("MTNAIYO")).asString();
-    FROWVER = q.field(QStringLiteral("ROWVER")).asString();
-    return true;
+    try {
+        TQuery q(&dm().ADOCPOST);
+        q.setSql(R"(SELECT T.*, CAST(T."xmin" AS text) AS "ROWVER" FROM "KLOV"."M_MYTEMPLE" T
+            WHERE T."USERID" = :USERID AND T."MTNO" = :MTNO)");
+        q.setText(QStringLiteral("USERID"), G().user.userId, 24).setInt(QStringLiteral("MTNO"), FMTNO);
+        q.open();
+        if (q.eof())
+            return TRead::Removed;
+        title = q.field(QStringLiteral("MTTITLE")).asString();
+        naiyo = q.field(QStringLiteral("MTNAIYO")).asString();
+        FROWVER = q.field(QStringLiteral("ROWVER")).asString();
+        return TRead::Found;
+    } catch (const std::exception& e) {
+        msg::warning(this, errorWarningText(e));
+        return TRead::Failed;
+    }
 }
 
 void TFrmUpdMyTemp::loadRecord()
@@ -105,14 +104,10 @@ void TFrmUpdMyTemp::loadRecord()
     edtMTTITLE->clear();
     memMTNAIYO->clear();
     QString title, naiyo;
-    bool found = false;
-    try {
-        found = readRecord(title, naiyo);
-    } catch (const std::exception& e) {
-        msg::warning(this, errorWarningText(e));
+    const TRead read = readRecord(title, naiyo);
+    if (read == TRead::Failed)
         return;
-    }
-    if (!found) {
+    if (read == TRead::Removed) {
         msg::warning(this, QStringLiteral("該当データが削除されています。"));
         return;
     }
@@ -125,15 +120,9 @@ void TFrmUpdMyTemp::rereadAfterConflict()
     if (FMTNO == 0)
         return;
     QString title, naiyo;
-    bool found = false;
-    try {
-        found = readRecord(title, naiyo);
-    } catch (const std::exception& e) {
-        msg::warning(this, errorWarningText(e));
-        return;
-    }
+    const TRead read = readRecord(title, naiyo);
     // Changed elsewhere: what is typed here goes onto it with the next save.
-    if (found)
+    if (read != TRead::Removed)
         return;
     // Removed elsewhere: the typed text stays and is saved as a new template.
     FMTNO = 0;

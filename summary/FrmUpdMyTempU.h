@@ -36,8 +36,10 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    // Reads the stored template FMTNO and its revision; false when it is gone.
-    bool readRecord(QString& title, QString& naiyo);
+    // Reads the stored template FMTNO and its revision; an error reading it
+    // is shown here.
+    enum class TRead { Found, Removed, Failed };
+    TRead readRecord(QString& title, QString& naiyo);
 
     bool FShown = false;
     // The template's revision as shown (its xmin); empty when none was found.
